@@ -1,0 +1,90 @@
+#pragma once
+// The progress dialog's state and the run's operations. It reaches the
+// screen only through the Toolkit seam and the system through
+// SystemServices, so the whole run can be driven by fakes.
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace vellumo {
+
+class IniFile;
+class SmtpClientFactory;
+class SystemServices;
+class Toolkit;
+class TSMTPConfig;
+
+class TFicheVellumo {
+ public:
+  TFicheVellumo(Toolkit& toolkit, SystemServices& system, SmtpClientFactory& clients);
+  ~TFicheVellumo();
+  TFicheVellumo(const TFicheVellumo&) = delete;
+  TFicheVellumo& operator=(const TFicheVellumo&) = delete;
+
+  void SetConfigPath(const std::string& path) { configPath_ = path; }
+  std::string GetConfigPath() const { return configPath_; }
+  void SetRunMode(std::int32_t mode) { runMode_ = mode; }
+  std::int32_t GetRunMode() const { return runMode_; }
+
+  bool ErrorFlag() const { return errorFlag_; }
+  const std::string& ErrorMessage() const { return errorMessage_; }
+  const std::string& DocumentPath() const { return documentPath_; }
+  const std::string& DocumentFileName() const { return documentFileName_; }
+
+  // Called by the toolkit each time the dialog is activated, after its first
+  // paint. Starts the job the first time only.
+  void OnActivated();
+  bool RunStarted() const { return runStarted_; }
+
+  // The run controller: one whole job, then the dialog closes.
+  void FormActivate();
+
+  // Outer height in pixels, designed frame included.
+  void SetOuterHeight(int pixels);
+  // Step names are the component names without "Img" and "Yes"/"No",
+  // for example "EtatConnexionReadConf" or "VellumoResultat".
+  void MarkStepPassed(const std::string& step);
+  void MarkStepNotPassed(const std::string& step);
+
+  // Connection check; see CheckSMTPConnection.cpp.
+  std::unique_ptr<TSMTPConfig> CheckSMTPConnection(bool keepConnection);
+  std::unique_ptr<TSMTPConfig> CreateSMTPConfig(IniFile& ini);
+  // Send procedure; see DeliverMessage.cpp.
+  void DeliverMessage(TSMTPConfig& smtp);
+  // Cuts a copy or blind-copy address text at ";".
+  std::vector<std::string> SplitAddresses(const std::string& text) const;
+  // After a failed send: offers to copy the document into a folder.
+  void OfferManualSave();
+
+  // Raising a failure: sets the error flag and replaces the message.
+  void RaiseFailure(const std::string& text);
+  void AppendToErrorMessage(const std::string& text) { errorMessage_ += text; }
+
+  // The connection group's three steps and the mail group's four, in the
+  // order the run controller resets them.
+  static const std::vector<std::string>& AllSteps();
+
+ private:
+  void ReportOutcome(IniFile* ini);
+
+  Toolkit& toolkit_;
+  SystemServices& system_;
+  SmtpClientFactory& clients_;
+
+  std::int32_t runMode_ = 1;
+  std::string configPath_;
+  bool errorFlag_ = false;
+  std::string errorMessage_;
+  std::string documentPath_;
+  std::string documentFileName_;
+  bool runStarted_ = false;
+};
+
+// The fixed texts the user reads.
+namespace texts {
+inline constexpr const char* kCheckConfiguration = "\nVérifiez votre configuration.";
+std::string MissingSection(const std::string& section);  // without kCheckConfiguration
+}  // namespace texts
+
+}  // namespace vellumo

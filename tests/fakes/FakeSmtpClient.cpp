@@ -1,0 +1,54 @@
+#include "fakes/FakeSmtpClient.h"
+
+#include <algorithm>
+
+#include "smtp/MailError.h"
+
+namespace vellumo::testing {
+
+void FakeSmtpClient::Connect() {
+  calls.emplace_back("Connect");
+  if (connectThrows) throw MailError(*connectThrows);
+  if (connectSucceeds) connected = true;
+}
+
+bool FakeSmtpClient::Connected() {
+  calls.emplace_back("Connected");
+  if (!connectedAnswers.empty()) {
+    const bool answer = connectedAnswers.front();
+    connectedAnswers.erase(connectedAnswers.begin());
+    return answer;
+  }
+  return connected;
+}
+
+void FakeSmtpClient::Send(const MailMessage& message) {
+  calls.emplace_back("Send");
+  if (sendThrows) throw MailError(*sendThrows);
+  sent = message;
+}
+
+void FakeSmtpClient::Disconnect() {
+  calls.emplace_back("Disconnect");
+  if (disconnectThrows) throw MailError(*disconnectThrows);
+  connected = false;
+}
+
+int FakeSmtpClient::CountOf(const std::string& call) const {
+  return static_cast<int>(std::count(calls.begin(), calls.end(), call));
+}
+
+SmtpClient* FakeSmtpClientFactory::CreateClient() {
+  if (createsNothing) return nullptr;
+  auto client = std::make_unique<FakeSmtpClient>();
+  client->connected = prototype.connected;
+  client->connectSucceeds = prototype.connectSucceeds;
+  client->connectThrows = prototype.connectThrows;
+  client->sendThrows = prototype.sendThrows;
+  client->disconnectThrows = prototype.disconnectThrows;
+  client->connectedAnswers = prototype.connectedAnswers;
+  clients.push_back(std::move(client));
+  return clients.back().get();
+}
+
+}  // namespace vellumo::testing

@@ -1,0 +1,46 @@
+#pragma once
+// A scripted SMTP client: records each call and fails where told to.
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "mail/MailMessage.h"
+#include "smtp/SmtpClient.h"
+
+namespace vellumo::testing {
+
+class FakeSmtpClient : public SmtpClient {
+ public:
+  void Connect() override;
+  bool Connected() override;
+  void Send(const MailMessage& message) override;
+  void Disconnect() override;
+
+  int CountOf(const std::string& call) const;
+
+  std::vector<std::string> calls;  // "Connect", "Connected", "Send", "Disconnect"
+  bool connected = false;
+  bool connectSucceeds = true;  // false: Connect returns but stays unconnected
+  std::optional<std::string> connectThrows;
+  std::optional<std::string> sendThrows;
+  std::optional<std::string> disconnectThrows;
+  // Answers of Connected() in order; when used up, the state `connected`.
+  std::vector<bool> connectedAnswers;
+  std::optional<MailMessage> sent;
+};
+
+class FakeSmtpClientFactory : public SmtpClientFactory {
+ public:
+  SmtpClient* CreateClient() override;
+
+  // The most recent client, or nullptr.
+  FakeSmtpClient* Last() { return clients.empty() ? nullptr : clients.back().get(); }
+
+  bool createsNothing = false;
+  // Applied to every client when it is created.
+  FakeSmtpClient prototype;
+  std::vector<std::unique_ptr<FakeSmtpClient>> clients;
+};
+
+}  // namespace vellumo::testing
