@@ -10,6 +10,9 @@
 namespace vellumo {
 
 class IniFile;
+class EmailAddressList;
+class MailMessage;
+struct MessageSettings;
 class SmtpClientFactory;
 class SystemServices;
 class Toolkit;
@@ -67,6 +70,11 @@ class TFicheVellumo {
 
  private:
   void ReportOutcome(IniFile* ini);
+  // The send procedure's two phases: reading the message settings and body
+  // lines (marks the mail group's first step), then building the message.
+  bool ReadMessageSettings(MessageSettings& settings);
+  std::unique_ptr<MailMessage> BuildMessage(const MessageSettings& settings);
+  void FillCopyList(const std::string& text, EmailAddressList& list) const;
 
   Toolkit& toolkit_;
   SystemServices& system_;
@@ -84,6 +92,9 @@ class TFicheVellumo {
 // The fixed texts the user reads.
 namespace texts {
 inline constexpr const char* kCheckConfiguration = "\nVérifiez votre configuration.";
+inline constexpr const char* kCannotConnect =
+    "Erreur : Kalvero n'arrive pas à se connecter à votre comtpe SMTP, vérifiez votre "
+    "paramètrage.";
 std::string MissingSection(const std::string& section);  // without kCheckConfiguration
 }  // namespace texts
 

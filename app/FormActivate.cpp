@@ -1,0 +1,115 @@
+// The run controller: read the run mode, reset the marks, dispatch to the
+// connection check and the send procedure, then report and close.
+#include <memory>
+#include <new>
+
+#include "app/ExceptionText.h"
+#include "app/SystemServices.h"
+#include "app/Toolkit.h"
+#include "app/UnitFicheVellumo.h"
+#include "config/IniFile.h"
+#include "smtp/TSMTPConfig.h"
+
+namespace vellumo {
+
+namespace {
+
+constexpr int kConnectionGroupHeight = 141;
+constexpr int kBothGroupsHeight = 253;
+constexpr int kFinalStatePauseMs = 1000;
+
+constexpr const char* kNoConfigObjectText = "Erreur : impossible de créer l'objet config.";
+constexpr const char* kConnectionSucceededText = "Connexion réussie !";
+constexpr const char* kMarkerNotWrittenText =
+    "Erreur : l'échec de l'envoi n'a pas pu être enregistré dans le fichier de configuration.\n";
+constexpr const char* kUnexpectedFailureText =
+    "Erreur : une erreur inattendue a interrompu le traitement.";
+
+constexpr const char* kErrorSection = "ExportationMailErreur";
+constexpr const char* kErrorKey = "Erreur";
+
+}  // namespace
+
+void TFicheVellumo::FormActivate() {
+  // 1. Reading. The reader stays open until the outcome is reported.
+  std::unique_ptr<IniFile> ini;
+  try {
+    ini.reset(new (std::nothrow) IniFile(GetConfigPath()));
+    if (!ini) {
+      RaiseFailure(kNoConfigObjectText);
+    } else if (ini->SectionExists("Email")) {
+      SetRunMode(ini->ReadInteger("Email", "EnvoiMode", 1));
+    } else {
+      RaiseFailure(texts::MissingSection("Email"));
+      AppendToErrorMessage(texts::kCheckConfiguration);
+    }
+  } catch (const std::exception& e) {
+    RaiseFailure(e.what());
+  }
+
+  // 2. The job itself.
+  if (!ErrorFlag()) {
+    SetOuterHeight(kConnectionGroupHeight);
+    for (const auto& step : AllSteps()) toolkit_.SetImageVisible("Img" + step + "No", true);
+    for (const auto& step : AllSteps()) toolkit_.SetImageVisible("Img" + step + "Yes", false);
+
+    // Whatever escapes the check or the send must still end in a reported
+    // failure with its marker: the host relies on the marker alone.
+    try {
+      const std::int32_t mode = GetRunMode();
+      if (mode == 1 || mode == 3) {
+        CheckSMTPConnection(false);
+      } else if (mode == 2) {
+        SetOuterHeight(kBothGroupsHeight);
+        std::unique_ptr<TSMTPConfig> smtp = CheckSMTPConnection(true);
+        if (!ErrorFlag() && smtp) DeliverMessage(*smtp);
+      }
+    } catch (const std::exception& e) {
+      RaiseFailure(ExceptionText(e));
+    } catch (...) {
+      RaiseFailure(kUnexpectedFailureText);
+    }
+  }
+
+  // 3. Leave the final marks on screen for a moment.
+  toolkit_.ProcessMessages();
+  toolkit_.BringToFront();
+  system_.Sleep(kFinalStatePauseMs);
+
+  // 4. Outcome.
+  ReportOutcome(ini.get());
+
+  // 5. and 6.
+  ini.reset();
+  toolkit_.CloseDialog();
+}
+
+void TFicheVellumo::ReportOutcome(IniFile* ini) {
+  if (!ErrorFlag()) {
+    if (GetRunMode() == 3) toolkit_.ShowMessage(kConnectionSucceededText);
+    return;
+  }
+
+  // The marker goes first; if it cannot be written the user still reads the
+  // run's own failure, then why the host will not see it.
+  std::string markerFailure;
+  if (ini) {
+    try {
+      ini->WriteBool(kErrorSection, kErrorKey, true);
+    } catch (const std::exception& e) {
+      markerFailure = ExceptionText(e);
+    }
+  }
+  toolkit_.ShowMessage(ErrorMessage());
+  if (!markerFailure.empty()) toolkit_.ShowMessage(kMarkerNotWrittenText + markerFailure);
+
+  if (GetRunMode() == 2) {
+    try {
+      OfferManualSave();
+    } catch (const std::exception& e) {
+      toolkit_.ShowMessage(ExceptionText(e));
+    }
+  }
+}
+
+}  // namespace vellumo
