@@ -1,0 +1,197 @@
+// The run controller driven with fakes: what the user sees, what the host
+// finds in its file, and in which order.
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+
+#include "config/IniFile.h"
+#include "fakes/RunHarness.h"
+
+namespace vellumo::testing {
+namespace {
+
+const char* kMissingEmail =
+    "Erreur : la section Email n'éxiste pas dans le fichier de configuration.\n"
+    "Vérifiez votre configuration.";
+const char* kMarker = "[ExportationMailErreur]";
+
+std::string Ini(const std::string& email) { return "[Email]\n" + email + "\n" + kPlainAccount; }
+
+struct ModeCase {
+  const char* name;
+  std::string ini;
+  int height;
+  int runMode;
+  std::vector<std::string> messages;
+  int connects;
+};
+
+const ModeCase kModes[] = {
+    {"mode_absent_tests_the_connection", Ini("Objet=x"), 141, 1, {}, 1},
+    {"mode_text_is_mode_1", Ini("EnvoiMode=abc"), 141, 1, {}, 1},
+    {"mode_1", Ini("EnvoiMode=1"), 141, 1, {}, 1},
+    {"mode_3_confirms", Ini("EnvoiMode=3"), 141, 3, {"Connexion réussie !"}, 1},
+    {"mode_0_runs_nothing", Ini("EnvoiMode=0"), 141, 0, {}, 0},
+    {"mode_4_runs_nothing", Ini("EnvoiMode=4"), 141, 4, {}, 0},
+};
+
+class RunModeTest : public ::testing::TestWithParam<ModeCase> {};
+
+TEST_P(RunModeTest, SuccessfulRunsLeaveTheFileAlone) {
+  const ModeCase& c = GetParam();
+  RunHarness run;
+  run.WriteIni(c.ini);
+
+  run.fiche.FormActivate();
+
+  EXPECT_FALSE(run.fiche.ErrorFlag()) << run.fiche.ErrorMessage();
+  EXPECT_EQ(run.toolkit.height, c.height);
+  EXPECT_EQ(run.fiche.GetRunMode(), c.runMode);
+  EXPECT_EQ(run.toolkit.Messages(), c.messages);
+  const int connects = run.clients.Last() ? run.clients.Last()->CountOf("Connect") : 0;
+  EXPECT_EQ(connects, c.connects);
+  EXPECT_EQ(run.IniBytes(), c.ini);
+  EXPECT_TRUE(run.toolkit.closed);
+  EXPECT_EQ(run.system.events, std::vector<std::string>{"sleep 1000"});
+}
+
+INSTANTIATE_TEST_SUITE_P(Modes, RunModeTest, ::testing::ValuesIn(kModes),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+TEST(FormActivate, ResetsEveryCrossThenEveryCheck) {
+  RunHarness run;
+  run.WriteIni(Ini("EnvoiMode=0"));
+  run.fiche.FormActivate();
+
+  std::vector<std::string> expected = {"height 141"};
+  for (const auto& step : TFicheVellumo::AllSteps()) expected.push_back("show Img" + step + "No");
+  for (const auto& step : TFicheVellumo::AllSteps()) expected.push_back("hide Img" + step + "Yes");
+  expected.insert(expected.end(), {"process", "front", "close"});
+  EXPECT_EQ(run.toolkit.events, expected);
+}
+
+TEST(FormActivate, ConnectionTestMarksAllThreeAndDisconnects) {
+  RunHarness run;
+  run.WriteIni(Ini("EnvoiMode=1"));
+  run.fiche.FormActivate();
+  for (const auto& step : {"EtatConnexionReadConf", "EtatConnexionCheckConf",
+                           "EtatConnexionResultat"})
+    EXPECT_TRUE(run.toolkit.IsVisible(std::string("Img") + step + "Yes")) << step;
+  EXPECT_TRUE(run.toolkit.IsVisible("ImgVellumoReadConfNo"));
+  EXPECT_EQ(run.clients.Last()->CountOf("Disconnect"), 1);
+}
+
+TEST(FormActivate, MissingFileFailsAndTheMarkerCreatesIt) {
+  RunHarness run;
+  const auto path = run.dir.Path() / "absent.ini";
+  run.fiche.SetConfigPath(path.string());
+
+  run.fiche.FormActivate();
+
+  EXPECT_EQ(run.toolkit.Messages(), std::vector<std::string>{kMissingEmail});
+  EXPECT_TRUE(run.toolkit.VisibleImages().empty());
+  EXPECT_EQ(run.toolkit.height, 253);  // designed size kept
+  const std::string written = ReadFileBytes(path);
+  EXPECT_NE(written.find(kMarker), std::string::npos);
+  EXPECT_NE(written.find("Erreur=1"), std::string::npos);
+  EXPECT_FALSE(run.toolkit.Has("question Voulez-vous enregistrer votre commande afin de l'envoyer "
+                               "manuellement ?"));
+  EXPECT_TRUE(run.toolkit.closed);
+}
+
+TEST(FormActivate, EmptyEmailSectionCountsAsMissing) {
+  RunHarness run;
+  run.WriteIni(std::string("[Email]\n\n") + kPlainAccount);
+  run.fiche.FormActivate();
+  EXPECT_EQ(run.toolkit.Messages(), std::vector<std::string>{kMissingEmail});
+}
+
+TEST(FormActivate, SuccessKeepsAnEarlierMarker) {
+  RunHarness run;
+  const std::string ini = Ini("EnvoiMode=1") + "[ExportationMailErreur]\nErreur=1\n";
+  run.WriteIni(ini);
+  run.fiche.FormActivate();
+  EXPECT_FALSE(run.fiche.ErrorFlag());
+  EXPECT_EQ(run.IniBytes(), ini);
+}
+
+TEST(FormActivate, FailedAccountWritesTheMarkerBeforeTheMessage) {
+  RunHarness run;
+  run.clients.prototype.connectThrows = "Erreur : connexion refusée par smtp.exemple.fr.";
+  const std::string ini = Ini("EnvoiMode=3");
+  run.WriteIni(ini);
+
+  run.fiche.FormActivate();
+
+  EXPECT_EQ(run.toolkit.Messages(),
+            std::vector<std::string>{"Erreur : connexion refusée par smtp.exemple.fr."});
+  // Only the marker was added after the host's bytes.
+  EXPECT_EQ(run.IniBytes().substr(0, ini.size()), ini);
+  EXPECT_TRUE(IniFile(run.iniPath).ReadBool("ExportationMailErreur", "Erreur", false));
+  EXPECT_FALSE(run.toolkit.IsVisible("ImgEtatConnexionResultatYes"));
+  EXPECT_TRUE(run.toolkit.closed);
+}
+
+TEST(FormActivate, FailedSendShowsMessageThenOffersTheManualSave) {
+  RunHarness run;
+  run.clients.prototype.sendThrows = "Erreur : destinataire refusé.";
+  run.toolkit.answer = DialogAnswer::No;
+  run.WriteIni(Ini("EnvoiMode=2\nFilePath=/tmp/c.pdf\nFileName=c.pdf\nAdresseEnvoi=a@x.fr\n"
+                   "EnvoyerA=b@x.fr"));
+
+  run.fiche.FormActivate();
+
+  const int message = run.toolkit.IndexOf("message Erreur : destinataire refusé.");
+  const int question = run.toolkit.IndexOf(
+      "question Voulez-vous enregistrer votre commande afin de l'envoyer manuellement ?");
+  ASSERT_GE(message, 0);
+  EXPECT_GT(question, message);
+  EXPECT_GT(run.toolkit.IndexOf("close"), question);
+  EXPECT_EQ(run.toolkit.height, 253);
+  EXPECT_NE(run.IniBytes().find("Erreur=1"), std::string::npos);
+}
+
+TEST(FormActivate, AnExceptionEscapingTheCheckStillEndsInAReportedFailure) {
+  RunHarness run;
+  run.clients.prototype.disconnectThrows = "";  // no text at all
+  run.WriteIni(Ini("EnvoiMode=1"));
+
+  run.fiche.FormActivate();
+
+  ASSERT_EQ(run.toolkit.Messages().size(), 1u);
+  EXPECT_FALSE(run.toolkit.Messages()[0].empty());
+  EXPECT_NE(run.IniBytes().find("Erreur=1"), std::string::npos);
+  EXPECT_EQ(run.system.events, std::vector<std::string>{"sleep 1000"});
+  EXPECT_TRUE(run.toolkit.closed);
+}
+
+TEST(FormActivate, AMarkerThatCannotBeWrittenIsToldAfterTheRunsOwnFailure) {
+  RunHarness run;
+  run.clients.prototype.connectThrows = "Erreur : délai dépassé.";
+  run.WriteIni(Ini("EnvoiMode=1"));
+  // The host's file is read-only: the marker cannot go in.
+  ASSERT_EQ(::chmod(run.iniPath.c_str(), 0444), 0);
+  const std::string before = run.IniBytes();
+
+  run.fiche.FormActivate();
+
+  const auto messages = run.toolkit.Messages();
+  ASSERT_EQ(messages.size(), 2u);
+  EXPECT_EQ(messages[0], "Erreur : délai dépassé.");
+  EXPECT_NE(messages[1].find("n'a pas pu être enregistré"), std::string::npos);
+  EXPECT_EQ(run.IniBytes(), before);
+  EXPECT_TRUE(run.toolkit.closed);
+}
+
+TEST(FormActivate, ActivationStartsOneRunOnly) {
+  RunHarness run;
+  run.WriteIni(Ini("EnvoiMode=3"));
+  run.fiche.OnActivated();
+  run.fiche.OnActivated();
+  run.fiche.OnActivated();
+  EXPECT_EQ(run.toolkit.Messages(), std::vector<std::string>{"Connexion réussie !"});
+  EXPECT_EQ(run.clients.clients.size(), 1u);
+}
+
+}  // namespace
+}  // namespace vellumo::testing

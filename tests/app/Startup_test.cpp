@@ -1,0 +1,82 @@
+// Start-up with a recording application shell.
+#include <gtest/gtest.h>
+
+#include <stdexcept>
+
+#include "app/ApplicationShell.h"
+#include "app/Startup.h"
+#include "fakes/RunHarness.h"
+
+namespace vellumo::testing {
+namespace {
+
+class FakeShell : public ApplicationShell {
+ public:
+  void SetMainFormOnTaskBar(bool value) override { events.push_back(value ? "taskbar" : "-"); }
+  void SetTitle(const std::string& title) override { events.push_back("title " + title); }
+  TFicheVellumo& CreateMainForm() override {
+    if (failOnCreate) throw std::runtime_error("fenêtre impossible");
+    events.emplace_back("create");
+    return run.fiche;
+  }
+  bool TrySetStyle(const std::string& name) override {
+    events.push_back("style " + name);
+    return styleApplies;
+  }
+  void Run() override { events.push_back("run " + run.fiche.GetConfigPath()); }
+  void ShowMessage(const std::string& text) override { events.push_back("message " + text); }
+  void ShowException(const std::string& message) override {
+    events.push_back("exception " + message);
+  }
+
+  RunHarness run;
+  std::vector<std::string> events;
+  bool styleApplies = true;
+  bool failOnCreate = false;
+};
+
+const std::string kRefusal =
+    "message Erreur : impossible de lancer le module Vellumo sans paramètre.";
+
+struct ArgumentCase {
+  const char* name;
+  std::vector<std::string> arguments;
+  bool styleApplies;
+  std::string last;
+};
+
+const ArgumentCase kArguments[] = {
+    {"none", {}, true, kRefusal},
+    {"one", {"/tmp/commande 42.ini"}, true, "run /tmp/commande 42.ini"},
+    {"one_without_style", {"/tmp/c.ini"}, false, "run /tmp/c.ini"},
+    {"unquoted_path_with_space", {"/tmp/commande", "42.ini"}, true, kRefusal},
+};
+
+class StartupTest : public ::testing::TestWithParam<ArgumentCase> {};
+
+TEST_P(StartupTest, RunsOnlyWithExactlyOneArgument) {
+  const ArgumentCase& c = GetParam();
+  FakeShell shell;
+  shell.styleApplies = c.styleApplies;
+
+  EXPECT_EQ(StartVellumo(shell, c.arguments), 0);
+
+  const std::vector<std::string> expected = {"taskbar", "title Vellumo", "create",
+                                             "style Smokey Quartz Kamri", c.last};
+  EXPECT_EQ(shell.events, expected);
+  EXPECT_FALSE(shell.run.toolkit.closed);
+  EXPECT_TRUE(shell.run.toolkit.events.empty());  // no dialog work, no file touched
+}
+
+INSTANTIATE_TEST_SUITE_P(Arguments, StartupTest, ::testing::ValuesIn(kArguments),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+TEST(Startup, AnExceptionIsShownAndTheExitCodeStaysZero) {
+  FakeShell shell;
+  shell.failOnCreate = true;
+  EXPECT_EQ(StartVellumo(shell, {"/tmp/c.ini"}), 0);
+  EXPECT_EQ(shell.events.back(), "exception fenêtre impossible");
+}
+
+}  // namespace
+}  // namespace vellumo::testing

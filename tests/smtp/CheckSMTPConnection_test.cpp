@@ -1,0 +1,103 @@
+// The connection check with a scripted client: every way it can end, with
+// both keep-connection flags.
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <set>
+
+#include "fakes/RunHarness.h"
+#include "smtp/TSMTPConfig.h"
+
+namespace vellumo::testing {
+namespace {
+
+const char* kUnusable =
+    "Erreur : la configuration actuelle ne permet pas de se connecter à votre SMTP.\n"
+    "Vérifiez votre configuration.";
+const char* kMissingConfigMail =
+    "Erreur : la section ConfigMail n'éxiste pas dans le fichier de configuration.\n"
+    "Vérifiez votre configuration.";
+
+struct CheckCase {
+  const char* name;
+  const char* ini;
+  std::function<void(FakeSmtpClient&)> script;
+  bool keep;
+  const char* error;  // empty: success
+  std::set<std::string> passed;
+  bool returnsObject;
+  std::vector<std::string> calls;
+};
+
+const std::set<std::string> kAllThree = {"EtatConnexionReadConf", "EtatConnexionCheckConf",
+                                         "EtatConnexionResultat"};
+const std::set<std::string> kReadAndCheck = {"EtatConnexionReadConf", "EtatConnexionCheckConf"};
+
+void Nothing(FakeSmtpClient&) {}
+
+const CheckCase kChecks[] = {
+    {"success_closes", kPlainAccount, Nothing, false, "", kAllThree, false,
+     {"Connected", "Connect", "Connected", "Disconnect"}},
+    {"success_keeps", kPlainAccount, Nothing, true, "", kAllThree, true,
+     {"Connected", "Connect", "Connected"}},
+    {"already_connected_connects_no_more", kPlainAccount,
+     [](FakeSmtpClient& c) { c.connected = true; }, true, "", kAllThree, true, {"Connected"}},
+    {"missing_section", "[Email]\nEnvoiMode=1\n", Nothing, true, kMissingConfigMail, {}, false, {}},
+    {"port_absent_is_unusable", "[ConfigMail]\nSmtpAdresse=h\n", Nothing, false, kUnusable,
+     {"EtatConnexionReadConf"}, false, {"Disconnect"}},
+    {"unusable_kept_without_connecting", "[ConfigMail]\nSmtpAdresse=h\n", Nothing, true, kUnusable,
+     {"EtatConnexionReadConf"}, true, {}},
+    {"connect_returns_unconnected", kPlainAccount,
+     [](FakeSmtpClient& c) { c.connectSucceeds = false; }, false,
+     "Erreur : Kalvero n'arrive pas à se connecter à votre comtpe SMTP, vérifiez votre "
+     "paramètrage.",
+     kReadAndCheck, false, {"Connected", "Connect", "Connected", "Disconnect"}},
+    {"connect_throws_its_text", kPlainAccount,
+     [](FakeSmtpClient& c) { c.connectThrows = "Erreur : connexion refusée."; }, true,
+     "Erreur : connexion refusée.", kReadAndCheck, true, {"Connected", "Connect"}},
+};
+
+class CheckSMTPConnectionTest : public ::testing::TestWithParam<CheckCase> {};
+
+TEST_P(CheckSMTPConnectionTest, MarksAndResult) {
+  const CheckCase& c = GetParam();
+  RunHarness run;
+  c.script(run.clients.prototype);
+  run.WriteIni(c.ini);
+
+  auto result = run.fiche.CheckSMTPConnection(c.keep);
+
+  EXPECT_EQ(run.fiche.ErrorFlag(), std::string(c.error) != "");
+  EXPECT_EQ(run.fiche.ErrorMessage(), c.error);
+  for (const auto& step : {"EtatConnexionReadConf", "EtatConnexionCheckConf",
+                           "EtatConnexionResultat"}) {
+    EXPECT_EQ(run.toolkit.IsVisible(std::string("Img") + step + "Yes"), c.passed.count(step) == 1)
+        << step;
+  }
+  EXPECT_EQ(result != nullptr, c.returnsObject);
+  std::vector<std::string> calls = run.clients.Last() ? run.clients.Last()->calls
+                                                      : std::vector<std::string>{};
+  EXPECT_EQ(calls, c.calls);
+  EXPECT_EQ(run.toolkit.events.back(), "process");
+}
+
+INSTANTIATE_TEST_SUITE_P(Outcomes, CheckSMTPConnectionTest, ::testing::ValuesIn(kChecks),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+TEST(CheckSMTPConnection, ADisconnectFailureReachesTheCaller) {
+  RunHarness run;
+  run.clients.prototype.disconnectThrows = "Erreur : fermeture impossible.";
+  run.WriteIni(kPlainAccount);
+  EXPECT_THROW(run.fiche.CheckSMTPConnection(false), std::exception);
+}
+
+TEST(CheckSMTPConnection, MissingFileReportsTheAccountSection) {
+  RunHarness run;
+  run.fiche.SetConfigPath((run.dir.Path() / "absent.ini").string());
+  EXPECT_EQ(run.fiche.CheckSMTPConnection(true), nullptr);
+  EXPECT_EQ(run.fiche.ErrorMessage(), kMissingConfigMail);
+  EXPECT_FALSE(std::filesystem::exists(run.dir.Path() / "absent.ini"));
+}
+
+}  // namespace
+}  // namespace vellumo::testing
