@@ -1,0 +1,20 @@
+#pragma once
+// Reads the address texts that the host writes: one mailbox, or a list of
+// them separated by "," or ";".
+#include <string_view>
+#include <vector>
+
+#include "mail/MailMessage.h"
+
+namespace vellumo {
+
+// One address with an optional display name: "a@b.fr", "<a@b.fr>",
+// "Jean Dupont <a@b.fr>", "\"Dupont, Jean\" <a@b.fr>". A blank text gives
+// an empty item. Throws MailError for a text it cannot read.
+EmailAddressItem ParseMailbox(std::string_view text);
+
+// Addresses separated by "," or ";" outside quotes and angle brackets;
+// blank pieces are skipped. Throws MailError for a piece it cannot read.
+std::vector<EmailAddressItem> ParseMailboxList(std::string_view text);
+
+}  // namespace vellumo

@@ -1,0 +1,90 @@
+#include "mail/MailText.h"
+
+namespace vellumo {
+
+namespace {
+
+bool IsBlank(char c) { return c == ' ' || c == '\t'; }
+
+bool IsContinuation(unsigned char c) { return (c & 0xC0) == 0x80; }
+
+}  // namespace
+
+std::string_view TrimBlanks(std::string_view text) {
+  std::size_t begin = 0;
+  std::size_t end = text.size();
+  while (begin < end && IsBlank(text[begin])) ++begin;
+  while (end > begin && IsBlank(text[end - 1])) --end;
+  return text.substr(begin, end - begin);
+}
+
+std::string LowerAscii(std::string_view text) {
+  std::string lowered(text);
+  for (char& c : lowered) {
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+  }
+  return lowered;
+}
+
+std::size_t Utf8SequenceLength(std::string_view text, std::size_t pos) {
+  if (pos >= text.size()) return 0;
+  const auto lead = static_cast<unsigned char>(text[pos]);
+  if (lead < 0x80) return 1;
+  std::size_t length = 0;
+  unsigned char low = 0x80;  // tightest range of the second byte: no overlong
+  unsigned char high = 0xBF;  // form, no surrogate, nothing above U+10FFFF
+  if (lead >= 0xC2 && lead <= 0xDF) {
+    length = 2;
+  } else if (lead >= 0xE0 && lead <= 0xEF) {
+    length = 3;
+    if (lead == 0xE0) low = 0xA0;
+    if (lead == 0xED) high = 0x9F;
+  } else if (lead >= 0xF0 && lead <= 0xF4) {
+    length = 4;
+    if (lead == 0xF0) low = 0x90;
+    if (lead == 0xF4) high = 0x8F;
+  } else {
+    return 0;
+  }
+  if (pos + length > text.size()) return 0;
+  const auto second = static_cast<unsigned char>(text[pos + 1]);
+  if (second < low || second > high) return 0;
+  for (std::size_t i = 2; i < length; ++i) {
+    if (!IsContinuation(static_cast<unsigned char>(text[pos + i]))) return 0;
+  }
+  return length;
+}
+
+std::size_t Utf8Step(std::string_view text, std::size_t pos) {
+  const std::size_t length = Utf8SequenceLength(text, pos);
+  return length == 0 ? 1 : length;
+}
+
+std::string PrintableExcerpt(std::string_view text, std::size_t maxBytes) {
+  std::string out;
+  std::size_t pos = 0;
+  while (pos < text.size()) {
+    const std::size_t length = Utf8SequenceLength(text, pos);
+    if (out.size() + (length == 0 ? 1 : length) > maxBytes) {
+      out += "...";
+      break;
+    }
+    if (length == 0) {
+      out += '?';
+      ++pos;
+      continue;
+    }
+    const auto c = static_cast<unsigned char>(text[pos]);
+    if (length == 1 && (c < 0x20 || c == 0x7F)) {
+      out += ' ';
+    } else if (length == 2 && c == 0xC2 && static_cast<unsigned char>(text[pos + 1]) < 0xA0) {
+      out += ' ';  // C1 control characters
+    } else {
+      out.append(text.substr(pos, length));
+    }
+    pos += length;
+  }
+  return out;
+}
+
+}  // namespace vellumo
