@@ -1,0 +1,22 @@
+#include "smtp/curl/CurlGlobalInit.h"
+
+#include <curl/curl.h>
+
+#include "smtp/MailError.h"
+
+namespace vellumo {
+
+CurlGlobalInit::CurlGlobalInit() : ok_(curl_global_init(CURL_GLOBAL_DEFAULT) == CURLE_OK) {}
+
+CurlGlobalInit::~CurlGlobalInit() {
+  if (ok_) curl_global_cleanup();
+}
+
+void CurlGlobalInit::Ensure() {
+  static const CurlGlobalInit instance;
+  if (!instance.ok_) {
+    throw MailError("Erreur : la bibliothèque de connexion (libcurl) n'a pas pu être initialisée.");
+  }
+}
+
+}  // namespace vellumo

@@ -1,0 +1,119 @@
+#include "smtp/curl/CurlMessageUpload.h"
+
+#include <filesystem>
+#include <fstream>
+#include <system_error>
+
+#include "mail/MailMessage.h"
+#include "mail/MessageWireFormat.h"
+#include "smtp/MailError.h"
+#include "smtp/curl/CurlErrorText.h"
+
+namespace vellumo {
+namespace {
+
+// The domain of the sender's address names our Message-IDs.
+std::string DomainOf(const std::string& address) {
+  const auto at = address.rfind('@');
+  if (at == std::string::npos || at + 1 == address.size()) return "vellumo.invalid";
+  return address.substr(at + 1);
+}
+
+curl_slist* Append(curl_slist* list, const std::string& line) {
+  curl_slist* grown = curl_slist_append(list, line.c_str());
+  if (grown == nullptr) {
+    curl_slist_free_all(list);
+    throw MailError("Erreur : mémoire insuffisante pour préparer le message.");
+  }
+  return grown;
+}
+
+void Check(CURLcode code) {
+  if (code != CURLE_OK) {
+    throw MailError(std::string("Erreur : le message n'a pas pu être préparé pour l'envoi (") +
+                    curl_easy_strerror(code) + ").");
+  }
+}
+
+}  // namespace
+
+void CheckAttachmentReadable(const std::string& storedPath) {
+  const std::string shown = PrintableText(storedPath, 250);
+  std::error_code error;
+  const std::filesystem::path path(std::u8string(storedPath.begin(), storedPath.end()));
+  if (!std::filesystem::exists(path, error)) {
+    throw MailError("Erreur : la pièce jointe « " + shown + " » est introuvable.");
+  }
+  std::ifstream file(path, std::ios::binary);
+  if (!std::filesystem::is_regular_file(path, error) || !file.is_open()) {
+    throw MailError("Erreur : la pièce jointe « " + shown + " » ne peut pas être lue.");
+  }
+}
+
+CurlMessageUpload::CurlMessageUpload(CURL* handle, const MailMessage& message, std::time_t now)
+    : handle_(handle) {
+  const MailEnvelope envelope = BuildEnvelope(message);
+  const AttachmentFile* attachment = message.Attachment();
+  if (attachment != nullptr) CheckAttachmentReadable(attachment->StoredPath);
+
+  try {
+    for (const std::string& recipient : envelope.Recipients) {
+      recipients_ = Append(recipients_, recipient);
+    }
+    for (const std::string& line :
+         BuildTopLevelHeaders(message, now, DomainOf(envelope.MailFrom))) {
+      headers_ = Append(headers_, line);
+    }
+
+    mime_ = curl_mime_init(handle_);
+    if (mime_ == nullptr) throw MailError("Erreur : mémoire insuffisante pour préparer le message.");
+    const std::string body = BuildBodyText(message);
+    curl_mimepart* text = curl_mime_addpart(mime_);
+    if (text == nullptr) throw MailError("Erreur : mémoire insuffisante pour préparer le message.");
+    Check(curl_mime_data(text, body.data(), body.size()));
+    Check(curl_mime_type(text, "text/plain; charset=UTF-8"));
+    // Keeps lines short and 8-bit text safe whatever the server supports.
+    Check(curl_mime_encoder(text, "quoted-printable"));
+
+    if (attachment != nullptr) {
+      curl_mimepart* file = curl_mime_addpart(mime_);
+      if (file == nullptr) throw MailError("Erreur : mémoire insuffisante pour préparer le message.");
+      // Streamed from disk while sending, never held whole in memory.
+      Check(curl_mime_filedata(file, attachment->StoredPath.c_str()));
+      Check(curl_mime_type(file, ContentTypeForFileName(attachment->FileName).c_str()));
+      Check(curl_mime_encoder(file, "base64"));
+      // Our own Content-Disposition carries the exact (RFC 2231) name;
+      // libcurl's would carry the stored path's last element.
+      Check(curl_mime_filename(file, nullptr));
+      curl_slist* partHeaders = Append(nullptr, AttachmentDispositionHeader(attachment->FileName));
+      const CURLcode taken = curl_mime_headers(file, partHeaders, 1);
+      if (taken != CURLE_OK) curl_slist_free_all(partHeaders);
+      Check(taken);
+    }
+
+    Check(curl_easy_setopt(handle_, CURLOPT_MAIL_FROM, envelope.MailFrom.c_str()));
+    Check(curl_easy_setopt(handle_, CURLOPT_MAIL_RCPT, recipients_));
+    Check(curl_easy_setopt(handle_, CURLOPT_HTTPHEADER, headers_));
+    Check(curl_easy_setopt(handle_, CURLOPT_MIMEPOST, mime_));
+  } catch (...) {
+    Release();
+    throw;
+  }
+}
+
+CurlMessageUpload::~CurlMessageUpload() { Release(); }
+
+void CurlMessageUpload::Release() {
+  curl_easy_setopt(handle_, CURLOPT_MIMEPOST, nullptr);
+  curl_easy_setopt(handle_, CURLOPT_HTTPHEADER, nullptr);
+  curl_easy_setopt(handle_, CURLOPT_MAIL_RCPT, nullptr);
+  curl_easy_setopt(handle_, CURLOPT_MAIL_FROM, nullptr);
+  curl_mime_free(mime_);
+  curl_slist_free_all(headers_);
+  curl_slist_free_all(recipients_);
+  mime_ = nullptr;
+  headers_ = nullptr;
+  recipients_ = nullptr;
+}
+
+}  // namespace vellumo

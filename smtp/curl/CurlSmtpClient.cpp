@@ -1,0 +1,216 @@
+#include "smtp/curl/CurlSmtpClient.h"
+
+#include <cerrno>
+#include <ctime>
+#include <optional>
+#include <string>
+#include <utility>
+
+#ifdef _WIN32
+#include <winsock2.h>
+#else
+#include <poll.h>
+#include <sys/socket.h>
+#include <unistd.h>
+#endif
+
+#include "mail/MailMessage.h"
+#include "smtp/MailError.h"
+#include "smtp/curl/CurlErrorText.h"
+#include "smtp/curl/CurlGlobalInit.h"
+#include "smtp/curl/CurlMessageUpload.h"
+#include "smtp/curl/CurlSmtpUrl.h"
+
+namespace vellumo {
+namespace {
+
+std::string MachineName() {
+  char name[256] = {};
+  if (gethostname(name, sizeof name - 1) != 0 || name[0] == '\0') return "vellumo";
+  return name;
+}
+
+// A socket that libcurl keeps may have been closed by the server since;
+// only the socket itself can tell.
+bool SocketAlive(curl_socket_t socket) {
+#ifdef _WIN32
+  WSAPOLLFD probe{socket, POLLRDNORM, 0};
+  const int ready = WSAPoll(&probe, 1, 0);
+  const short closed = POLLHUP | POLLERR | POLLNVAL;
+#else
+  pollfd probe{socket, POLLIN, 0};
+#ifdef POLLRDHUP
+  // Also sees a close that follows unread data (a TLS close alert).
+  probe.events |= POLLRDHUP;
+  const short closed = POLLHUP | POLLERR | POLLNVAL | POLLRDHUP;
+#else
+  const short closed = POLLHUP | POLLERR | POLLNVAL;
+#endif
+  int ready = 0;
+  do {
+    ready = poll(&probe, 1, 0);
+  } while (ready < 0 && errno == EINTR);
+#endif
+  if (ready < 0) return false;
+  if (ready == 0) return true;
+  if (probe.revents & closed) return false;
+  char byte = 0;
+#ifdef _WIN32
+  const int peeked = recv(socket, &byte, 1, MSG_PEEK);
+#else
+  const ssize_t peeked = recv(socket, &byte, 1, MSG_PEEK | MSG_DONTWAIT);
+#endif
+  if (peeked == 0) return false;  // orderly close by the server
+  return peeked > 0;
+}
+
+void Set(CURL* handle, CURLoption option, long value) {
+  if (curl_easy_setopt(handle, option, value) != CURLE_OK) {
+    throw MailError("Erreur : la bibliothèque de connexion (libcurl) refuse un réglage de la "
+                    "connexion SMTP.");
+  }
+}
+
+void Set(CURL* handle, CURLoption option, const char* value) {
+  if (curl_easy_setopt(handle, option, value) != CURLE_OK) {
+    throw MailError("Erreur : la bibliothèque de connexion (libcurl) refuse un réglage de la "
+                    "connexion SMTP.");
+  }
+}
+
+}  // namespace
+
+CurlSmtpClient::CurlSmtpClient(CurlSmtpOptions options) : options_(std::move(options)) {
+  CurlGlobalInit::Ensure();
+}
+
+CurlSmtpClient::~CurlSmtpClient() { Disconnect(); }
+
+void CurlSmtpClient::PrepareHandle() {
+  const int mode = HasTlsHandler() ? UseTLS : 0;
+  if (mode > 3) {
+    throw MailError("Erreur : le mode TLS " + std::to_string(mode) +
+                    " n'existe pas (valeurs possibles : 0 à 3).");
+  }
+  const std::string localName = options_.LocalName.empty() ? MachineName() : options_.LocalName;
+  std::optional<std::string> url = BuildSmtpUrl(Host, Port, mode == 1, localName);
+  if (!url) url = BuildSmtpUrl(Host, Port, mode == 1, "vellumo");
+  if (!url) {
+    throw MailError("Erreur : le nom du serveur SMTP « " + PrintableText(Host, 120) +
+                    " » n'est pas valide.");
+  }
+
+  if (handle_ == nullptr) {
+    handle_ = curl_easy_init();
+    if (handle_ == nullptr) {
+      throw MailError("Erreur : la bibliothèque de connexion (libcurl) n'a pas pu ouvrir de "
+                      "session.");
+    }
+    curl_easy_setopt(handle_, CURLOPT_ERRORBUFFER, errorBuffer_);
+    curl_easy_setopt(handle_, CURLOPT_DEBUGFUNCTION, &CurlSmtpClient::OnDebug);
+    curl_easy_setopt(handle_, CURLOPT_DEBUGDATA, this);
+    // The debug function only runs in verbose mode; it keeps nothing
+    // secret and prints nothing.
+    curl_easy_setopt(handle_, CURLOPT_VERBOSE, 1L);
+    curl_easy_setopt(handle_, CURLOPT_WRITEFUNCTION, &CurlSmtpClient::OnWrite);
+    curl_easy_setopt(handle_, CURLOPT_WRITEDATA, this);
+    curl_easy_setopt(handle_, CURLOPT_NOSIGNAL, 1L);
+    curl_easy_setopt(handle_, CURLOPT_PROTOCOLS_STR, "smtp,smtps");
+  }
+
+  Set(handle_, CURLOPT_URL, url->c_str());
+  Set(handle_, CURLOPT_USE_SSL,
+      mode == 2 ? static_cast<long>(CURLUSESSL_ALL)
+                : mode == 3 ? static_cast<long>(CURLUSESSL_TRY) : static_cast<long>(CURLUSESSL_NONE));
+  // Peer and host checks stay at libcurl's defaults (on, SNI sent) unless
+  // the account turns them off.
+  Set(handle_, CURLOPT_SSL_VERIFYPEER, VerifyCertificate ? 1L : 0L);
+  Set(handle_, CURLOPT_SSL_VERIFYHOST, VerifyCertificate ? 2L : 0L);
+  if (!options_.CaFile.empty()) Set(handle_, CURLOPT_CAINFO, options_.CaFile.c_str());
+  if (Username.empty()) {
+    Set(handle_, CURLOPT_USERNAME, static_cast<const char*>(nullptr));
+    Set(handle_, CURLOPT_PASSWORD, static_cast<const char*>(nullptr));
+  } else {
+    Set(handle_, CURLOPT_USERNAME, Username.c_str());
+    Set(handle_, CURLOPT_PASSWORD, Password.c_str());
+  }
+  Set(handle_, CURLOPT_CONNECTTIMEOUT, options_.ConnectTimeoutSeconds);
+  Set(handle_, CURLOPT_SERVER_RESPONSE_TIMEOUT, options_.IdleTimeoutSeconds);
+  // A stalled upload waits for no reply, so the response time-out alone
+  // would not end it.
+  Set(handle_, CURLOPT_LOW_SPEED_LIMIT, 1L);
+  Set(handle_, CURLOPT_LOW_SPEED_TIME, options_.IdleTimeoutSeconds);
+  // A refused recipient fails the whole send (libcurl's default, relied on).
+}
+
+void CurlSmtpClient::Connect() {
+  PrepareHandle();
+  Set(handle_, CURLOPT_CUSTOMREQUEST, "NOOP");
+  Perform();
+}
+
+bool CurlSmtpClient::Connected() {
+  if (handle_ == nullptr) return false;
+  curl_socket_t socket = CURL_SOCKET_BAD;
+  if (curl_easy_getinfo(handle_, CURLINFO_ACTIVESOCKET, &socket) != CURLE_OK) return false;
+  if (socket == CURL_SOCKET_BAD) return false;
+  return SocketAlive(socket);
+}
+
+void CurlSmtpClient::Send(const MailMessage& message) {
+  PrepareHandle();
+  Set(handle_, CURLOPT_CUSTOMREQUEST, static_cast<const char*>(nullptr));
+  const CurlMessageUpload upload(handle_, message, std::time(nullptr));
+  Perform();
+}
+
+void CurlSmtpClient::Disconnect() {
+  if (handle_ == nullptr) return;
+  CURL* handle = std::exchange(handle_, nullptr);
+  // Says QUIT on a connection that still stands, then closes it.
+  curl_easy_cleanup(handle);
+}
+
+void CurlSmtpClient::Perform() {
+  trace_.Reset();
+  errorBuffer_[0] = '\0';
+  const CURLcode code = curl_easy_perform(handle_);
+  if (code == CURLE_OK) return;
+
+  CurlFailure failure;
+  failure.Code = code;
+  failure.Host = Host;
+  failure.Port = Port;
+  curl_off_t connectTime = 0;
+  curl_easy_getinfo(handle_, CURLINFO_CONNECT_TIME_T, &connectTime);
+  failure.TcpConnected = connectTime > 0 || trace_.Step() != SmtpStep::Connecting;
+  failure.Step = trace_.Step();
+  failure.Sender = trace_.Sender();
+  failure.Recipient = trace_.Recipient();
+  failure.ReplyCode = trace_.ReplyCode();
+  failure.ReplyText = trace_.ReplyText();
+  long verifyResult = 0;
+  curl_easy_getinfo(handle_, CURLINFO_SSL_VERIFYRESULT, &verifyResult);
+  failure.VerifyResult = verifyResult;
+  failure.ErrorBuffer = errorBuffer_;
+  failure.ConnectTimeoutSeconds = options_.ConnectTimeoutSeconds;
+  failure.IdleTimeoutSeconds = options_.IdleTimeoutSeconds;
+  throw MailError(DescribeCurlFailure(failure));
+}
+
+int CurlSmtpClient::OnDebug(CURL*, curl_infotype type, char* data, std::size_t size, void* self) {
+  auto* client = static_cast<CurlSmtpClient*>(self);
+  if (type == CURLINFO_HEADER_OUT) {
+    client->trace_.OnCommandSent(std::string_view(data, size));
+  } else if (type == CURLINFO_HEADER_IN) {
+    client->trace_.OnReplyReceived(std::string_view(data, size));
+  }
+  return 0;
+}
+
+std::size_t CurlSmtpClient::OnWrite(char*, std::size_t size, std::size_t count, void*) {
+  // The NOOP's answer is protocol chatter, not data for anyone.
+  return size * count;
+}
+
+}  // namespace vellumo

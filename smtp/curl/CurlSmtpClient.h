@@ -1,0 +1,47 @@
+#pragma once
+// The SMTP client on libcurl. One easy handle is one SMTP session: Connect
+// runs a NOOP transfer, which connects, says EHLO, switches to TLS and logs
+// in; Send runs a second transfer on the same handle and so on the same
+// connection; Disconnect cleans the handle up, which says QUIT.
+#include <curl/curl.h>
+
+#include "smtp/SmtpClient.h"
+#include "smtp/curl/CurlSmtpOptions.h"
+#include "smtp/curl/SmtpSessionTrace.h"
+
+namespace vellumo {
+
+class CurlSmtpClient : public SmtpClient {
+ public:
+  explicit CurlSmtpClient(CurlSmtpOptions options = {});
+  ~CurlSmtpClient() override;
+  CurlSmtpClient(const CurlSmtpClient&) = delete;
+  CurlSmtpClient& operator=(const CurlSmtpClient&) = delete;
+
+  void Connect() override;
+  bool Connected() override;
+  void Send(const MailMessage& message) override;
+  void Disconnect() override;
+
+  const CurlSmtpOptions& Options() const { return options_; }
+
+ private:
+  // Creates the handle when there is none and applies the account's
+  // settings to it; throws MailError for settings that cannot work.
+  void PrepareHandle();
+  // One transfer; throws MailError with the French description.
+  void Perform();
+
+  static int OnDebug(CURL* handle, curl_infotype type, char* data, std::size_t size, void* self);
+  static std::size_t OnWrite(char* data, std::size_t size, std::size_t count, void* self);
+
+  CurlSmtpOptions options_;
+  CURL* handle_ = nullptr;
+  SmtpSessionTrace trace_;
+  char errorBuffer_[CURL_ERROR_SIZE] = {};
+};
+
+}  // namespace vellumo
+
+// Users of the client create it through its factory.
+#include "smtp/curl/CurlSmtpClientFactory.h"

@@ -1,0 +1,102 @@
+#include "smtp/curl/SmtpSessionTrace.h"
+
+#include <algorithm>
+#include <cctype>
+
+namespace vellumo {
+namespace {
+
+// Enough for any sane reply; a hostile server cannot make us grow.
+constexpr std::size_t kMaxReplyText = 2000;
+
+std::string UpperWord(std::string_view text) {
+  std::string word;
+  for (char c : text) {
+    if (c == ' ' || c == '\r' || c == '\n' || c == ':') break;
+    word.push_back(static_cast<char>(std::toupper(static_cast<unsigned char>(c))));
+  }
+  return word;
+}
+
+// The address between the first '<' and the following '>'.
+std::string AngleAddress(std::string_view line) {
+  const auto open = line.find('<');
+  if (open == std::string_view::npos) return {};
+  const auto close = line.find('>', open + 1);
+  if (close == std::string_view::npos) return {};
+  return std::string(line.substr(open + 1, close - open - 1));
+}
+
+bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+
+}  // namespace
+
+void SmtpSessionTrace::Reset() { *this = SmtpSessionTrace(); }
+
+void SmtpSessionTrace::OnCommandSent(std::string_view bytes) {
+  const std::string verb = UpperWord(bytes);
+  if (verb == "EHLO" || verb == "HELO") {
+    step_ = SmtpStep::Ehlo;
+  } else if (verb == "STARTTLS") {
+    step_ = SmtpStep::StartTls;
+    sentStartTls_ = true;
+  } else if (verb == "AUTH") {
+    step_ = SmtpStep::Login;
+    sentLogin_ = true;
+  } else if (verb == "NOOP") {
+    step_ = SmtpStep::Noop;
+  } else if (verb == "MAIL") {
+    step_ = SmtpStep::MailFrom;
+    sender_ = AngleAddress(bytes);
+  } else if (verb == "RCPT") {
+    step_ = SmtpStep::Recipient;
+    recipient_ = AngleAddress(bytes);
+  } else if (verb == "DATA") {
+    step_ = SmtpStep::Data;
+  } else if (verb == "QUIT") {
+    step_ = SmtpStep::Quit;
+  } else if (step_ == SmtpStep::Login) {
+    // A login exchange line (encoded credentials): not a new step.
+  } else {
+    step_ = SmtpStep::Other;
+  }
+  inReply_ = false;
+  partialLine_.clear();
+}
+
+void SmtpSessionTrace::OnReplyReceived(std::string_view bytes) {
+  partialLine_.append(bytes.substr(0, kMaxReplyText));
+  std::size_t start = 0;
+  for (;;) {
+    const auto end = partialLine_.find('\n', start);
+    if (end == std::string::npos) break;
+    std::string_view line(partialLine_.data() + start, end - start);
+    if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+    OnReplyLine(line);
+    start = end + 1;
+  }
+  partialLine_.erase(0, start);
+  if (partialLine_.size() > kMaxReplyText) partialLine_.clear();
+}
+
+void SmtpSessionTrace::OnReplyLine(std::string_view line) {
+  if (line.size() < 3 || !IsDigit(line[0]) || !IsDigit(line[1]) || !IsDigit(line[2])) return;
+  const bool last = line.size() == 3 || line[3] != '-';
+  std::string_view text = line.size() > 4 ? line.substr(4) : std::string_view();
+  if (!inReply_) pendingText_.clear();
+  inReply_ = !last;
+  if (!pendingText_.empty() && !text.empty()) pendingText_.push_back(' ');
+  pendingText_.append(text.substr(0, kMaxReplyText - std::min(kMaxReplyText, pendingText_.size())));
+  if (!last) return;
+
+  replyCode_ = (line[0] - '0') * 100 + (line[1] - '0') * 10 + (line[2] - '0');
+  replyText_ = pendingText_;
+  pendingText_.clear();
+  if (step_ == SmtpStep::Connecting) {
+    step_ = SmtpStep::Greeting;
+  } else if (step_ == SmtpStep::Data && replyCode_ == 354) {
+    step_ = SmtpStep::MessageEnd;
+  }
+}
+
+}  // namespace vellumo

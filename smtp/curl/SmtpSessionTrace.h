@@ -1,0 +1,62 @@
+#pragma once
+// Follows one SMTP exchange through libcurl's debug stream, so that a
+// failure can say which command the server refused and what it answered.
+// Only command names and the MAIL/RCPT addresses are kept: the AUTH lines
+// carry credentials and are never stored.
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace vellumo {
+
+enum class SmtpStep : std::uint8_t {
+  Connecting,  // nothing heard from the server yet
+  Greeting,    // the server spoke first, no command sent yet
+  Ehlo,
+  StartTls,
+  Login,
+  Noop,
+  MailFrom,
+  Recipient,
+  Data,
+  MessageEnd,  // the message was sent, waiting for its acceptance
+  Quit,
+  Other,
+};
+
+class SmtpSessionTrace {
+ public:
+  // Forgets everything: called before each transfer.
+  void Reset();
+  // A chunk libcurl reported as sent protocol text.
+  void OnCommandSent(std::string_view bytes);
+  // A chunk libcurl reported as received protocol text (one or more lines).
+  void OnReplyReceived(std::string_view bytes);
+
+  SmtpStep Step() const { return step_; }
+  // Address of the last MAIL FROM and of the last RCPT TO, without brackets.
+  const std::string& Sender() const { return sender_; }
+  const std::string& Recipient() const { return recipient_; }
+  // Code and text of the last complete reply; 0 and empty when none came.
+  int ReplyCode() const { return replyCode_; }
+  const std::string& ReplyText() const { return replyText_; }
+  // True once a STARTTLS or AUTH command was sent in this transfer.
+  bool SentStartTls() const { return sentStartTls_; }
+  bool SentLogin() const { return sentLogin_; }
+
+ private:
+  void OnReplyLine(std::string_view line);
+
+  SmtpStep step_ = SmtpStep::Connecting;
+  std::string sender_;
+  std::string recipient_;
+  int replyCode_ = 0;
+  std::string replyText_;
+  std::string pendingText_;  // text of a multi-line reply being read
+  std::string partialLine_;  // a line split across chunks
+  bool inReply_ = false;
+  bool sentStartTls_ = false;
+  bool sentLogin_ = false;
+};
+
+}  // namespace vellumo
