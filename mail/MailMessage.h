@@ -50,6 +50,25 @@ enum class MessagePriority : std::uint8_t {
 
 class MailMessage {
  public:
+  MailMessage() = default;
+  MailMessage(const MailMessage& other) { *this = other; }
+  MailMessage& operator=(const MailMessage& other) {
+    if (this == &other) return *this;
+    From = other.From;
+    ReplyTo = other.ReplyTo;
+    ReceiptRecipient = other.ReceiptRecipient;
+    Recipients = other.Recipients;
+    CCList = other.CCList;
+    BccList = other.BccList;
+    Subject = other.Subject;
+    Priority = other.Priority;
+    Body = other.Body;
+    attachment_ = other.attachment_ ? std::make_unique<AttachmentFile>(*other.attachment_) : nullptr;
+    return *this;
+  }
+  MailMessage(MailMessage&&) = default;
+  MailMessage& operator=(MailMessage&&) = default;
+
   // Back to the empty state: no address, no subject, normal priority, no
   // body and no attachment.
   void Clear();
