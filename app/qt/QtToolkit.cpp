@@ -1,0 +1,73 @@
+#include "app/qt/QtToolkit.h"
+
+#include <QApplication>
+#include <QCursor>
+#include <QLabel>
+#include <stdexcept>
+
+#include "app/qt/UnattendedMode.h"
+#include "app/qt/UserPrompts.h"
+#include "app/qt/VellumoDialog.h"
+
+namespace vellumo {
+
+QtToolkit::QtToolkit(VellumoDialog& dialog, UserPrompts& prompts)
+    : dialog_(dialog), prompts_(prompts) {}
+
+QtToolkit::~QtToolkit() {
+  if (waitCursor_) QApplication::restoreOverrideCursor();
+}
+
+void QtToolkit::SetDialogOuterHeight(int pixels) {
+  dialog_.SetClientHeight(pixels - VellumoDialog::kDesignedFrameHeight);
+}
+
+void QtToolkit::SetImageVisible(const std::string& imageName, bool visible) {
+  QLabel* image = dialog_.Image(imageName);
+  if (image == nullptr) throw std::invalid_argument("unknown step image: " + imageName);
+  image->setVisible(visible);
+}
+
+void QtToolkit::ProcessMessages() {
+  // Posted events include the update requests, so changed marks get painted.
+  QCoreApplication::processEvents(QEventLoop::AllEvents);
+}
+
+void QtToolkit::BringToFront() {
+  dialog_.raise();
+  dialog_.activateWindow();
+}
+
+void QtToolkit::CloseDialog() {
+  UnattendedMode::SaveDialogPictureIfAsked(dialog_);
+  // The dialog is the last window: closing it ends the event loop.
+  dialog_.close();
+}
+
+void QtToolkit::SetCursor(CursorKind cursor) {
+  if (cursor == CursorKind::Hourglass) {
+    if (!waitCursor_) QApplication::setOverrideCursor(QCursor(Qt::WaitCursor));
+    waitCursor_ = true;
+  } else {
+    if (waitCursor_) QApplication::restoreOverrideCursor();
+    waitCursor_ = false;
+  }
+}
+
+void QtToolkit::ShowMessage(const std::string& text) { prompts_.ShowMessage(BoxParent(), text); }
+
+DialogAnswer QtToolkit::AskYesNo(const std::string& text) {
+  return prompts_.AskYesNo(BoxParent(), text);
+}
+
+bool QtToolkit::SelectDirectory(const std::string& title, std::string& folder) {
+  return prompts_.SelectDirectory(title, folder);
+}
+
+void QtToolkit::ShowException(const std::string& message) {
+  prompts_.ShowError(BoxParent(), message);
+}
+
+QWidget* QtToolkit::BoxParent() const { return dialog_.isVisible() ? &dialog_ : nullptr; }
+
+}  // namespace vellumo

@@ -1,0 +1,62 @@
+#include "app/qt/UserPrompts.h"
+
+#include <QDir>
+#include <QFileDialog>
+#include <QMessageBox>
+#include <QString>
+#include <utility>
+
+namespace vellumo {
+
+namespace {
+
+const QString kBoxTitle = QStringLiteral("Vellumo");
+
+}  // namespace
+
+UserPrompts::UserPrompts(UnattendedMode unattended) : unattended_(std::move(unattended)) {}
+
+void UserPrompts::ShowMessage(QWidget* parent, const std::string& text) {
+  QMessageBox box(QMessageBox::NoIcon, kBoxTitle, QString::fromStdString(text), QMessageBox::Ok,
+                  parent);
+  if (unattended_.Active()) {
+    unattended_.ShowBriefly(box);
+    return;
+  }
+  box.exec();
+}
+
+DialogAnswer UserPrompts::AskYesNo(QWidget* parent, const std::string& text) {
+  QMessageBox box(QMessageBox::Information, kBoxTitle, QString::fromStdString(text),
+                  QMessageBox::Yes | QMessageBox::No, parent);
+  if (unattended_.Active()) {
+    unattended_.ShowBriefly(box);
+    return unattended_.Answer();
+  }
+  return box.exec() == QMessageBox::Yes ? DialogAnswer::Yes : DialogAnswer::No;
+}
+
+void UserPrompts::ShowError(QWidget* parent, const std::string& message) {
+  QMessageBox box(QMessageBox::Critical, kBoxTitle, QString::fromStdString(message),
+                  QMessageBox::Ok, parent);
+  if (unattended_.Active()) {
+    unattended_.ShowBriefly(box);
+    return;
+  }
+  box.exec();
+}
+
+bool UserPrompts::SelectDirectory(const std::string& title, std::string& folder) {
+  QString chosen;
+  if (unattended_.Active()) {
+    chosen = QString::fromStdString(unattended_.Folder());
+  } else {
+    chosen = QFileDialog::getExistingDirectory(nullptr, QString::fromStdString(title), QString(),
+                                               QFileDialog::ShowDirsOnly);
+  }
+  if (chosen.isEmpty()) return false;
+  folder = QDir::toNativeSeparators(chosen).toStdString();
+  return true;
+}
+
+}  // namespace vellumo
