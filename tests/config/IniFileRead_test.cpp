@@ -23,7 +23,11 @@ struct StringCase {
   std::string expected;
 };
 
-std::string Bytes(const char* text, std::size_t size) { return std::string(text, size); }
+// Every byte of a literal, NULs included.
+template <std::size_t N>
+std::string Bytes(const char (&text)[N]) {
+  return std::string(text, N - 1);
+}
 
 const std::string kLongValue(1 << 20, 'x');
 
@@ -32,11 +36,11 @@ std::vector<StringCase> StringCases() {
       {"utf8_without_bom", "[Email]\nObjet=Facture d'été\n", "Email", "Objet", "Facture d'été"},
       {"utf8_bom_not_part_of_first_header", "\xEF\xBB\xBF[Email]\r\nObjet=Réf\r\n", "Email", "Objet", "Réf"},
       {"utf8_bom_broken_sequence", "\xEF\xBB\xBF[Email]\nObjet=a\xE9z\n", "Email", "Objet", "a\xEF\xBF\xBDz"},
-      {"utf16le_bom", Utf16("[Email]\r\nObjet=R", true) + Bytes("\xE9\0", 2) + Utf16("f\r\n", true).substr(2),
+      {"utf16le_bom", Utf16("[Email]\r\nObjet=R", true) + Bytes("\xE9\0") + Utf16("f\r\n", true).substr(2),
        "Email", "Objet", "Réf"},
-      {"utf16be_bom", Utf16("[Email]\nObjet=R", false) + Bytes("\0\xE9", 2) + Utf16("f\n", false).substr(2),
+      {"utf16be_bom", Utf16("[Email]\nObjet=R", false) + Bytes("\0\xE9") + Utf16("f\n", false).substr(2),
        "Email", "Objet", "Réf"},
-      {"utf16le_surrogate_pair", Utf16("[Email]\nObjet=", true) + Bytes("\x3D\xD8\x00\xDE", 4), "Email", "Objet",
+      {"utf16le_surrogate_pair", Utf16("[Email]\nObjet=", true) + Bytes("\x3D\xD8\x00\xDE"), "Email", "Objet",
        "\xF0\x9F\x98\x80"},
       {"utf16le_lone_surrogate", Utf16("[Email]\nObjet=", true) + "\x3D\xD8" + Utf16("a", true).substr(2), "Email",
        "Objet", "\xEF\xBF\xBD" "a"},
@@ -72,10 +76,10 @@ std::vector<StringCase> StringCases() {
       {"lone_carriage_return_at_end", "[Email]\nObjet=x\r", "Email", "Objet", "x"},
       {"very_long_line", "[Email]\r\nObjet=" + kLongValue + "\r\nCc=y\r\n", "Email", "Objet", kLongValue},
       {"key_after_very_long_line", "[Email]\r\nObjet=" + kLongValue + "\r\nCc=y\r\n", "Email", "Cc", "y"},
-      {"nul_byte_inside_value", Bytes("[Email]\nObjet=a\0b\nCc=c\n", 22), "Email", "Objet", Bytes("a\0b", 3)},
-      {"nul_byte_does_not_end_file", Bytes("[Email]\nObjet=a\0b\nCc=c\n", 22), "Email", "Cc", "c"},
-      {"utf16_nul_unit", Utf16("[Email]\nObjet=a", true) + Bytes("\0\0", 2) + Utf16("b\n", true).substr(2), "Email",
-       "Objet", Bytes("a\0b", 3)},
+      {"nul_byte_inside_value", Bytes("[Email]\nObjet=a\0b\nCc=c\n"), "Email", "Objet", Bytes("a\0b")},
+      {"nul_byte_does_not_end_file", Bytes("[Email]\nObjet=a\0b\nCc=c\n"), "Email", "Cc", "c"},
+      {"utf16_nul_unit", Utf16("[Email]\nObjet=a", true) + Bytes("\0\0") + Utf16("b\n", true).substr(2), "Email",
+       "Objet", Bytes("a\0b")},
   };
 }
 
