@@ -39,7 +39,7 @@ EmailAddressItem ParseMailbox(std::string_view text) {
   const std::string_view trimmed = TrimBlanks(text);
   EmailAddressItem item;
   if (trimmed.empty()) return item;
-  if (HasControlCharacter(trimmed)) ThrowInvalidAddress(text);
+  if (HasControlCharacter(trimmed)) ThrowInvalidAddress(trimmed);
 
   // The display name runs up to the first '<' outside quotes.
   std::string name;
@@ -49,9 +49,9 @@ EmailAddressItem ParseMailbox(std::string_view text) {
     if (trimmed[pos] == '"') {
       quoted = true;
       pos = ReadQuoted(trimmed, pos, name);
-      if (pos == std::string_view::npos) ThrowInvalidAddress(text);
+      if (pos == std::string_view::npos) ThrowInvalidAddress(trimmed);
     } else if (trimmed[pos] == '>') {
-      ThrowInvalidAddress(text);
+      ThrowInvalidAddress(trimmed);
     } else {
       name += trimmed[pos++];
     }
@@ -59,16 +59,16 @@ EmailAddressItem ParseMailbox(std::string_view text) {
 
   if (pos == trimmed.size()) {
     // No angle brackets: the whole text is the address.
-    if (quoted || !IsWireSafeAddress(trimmed)) ThrowInvalidAddress(text);
+    if (quoted || !IsWireSafeAddress(trimmed)) ThrowInvalidAddress(trimmed);
     item.Address = std::string(trimmed);
     return item;
   }
 
   const std::size_t close = trimmed.find('>', pos + 1);
-  if (close == std::string_view::npos) ThrowInvalidAddress(text);
+  if (close == std::string_view::npos) ThrowInvalidAddress(trimmed);
   const std::string_view address = TrimBlanks(trimmed.substr(pos + 1, close - pos - 1));
   if (!TrimBlanks(trimmed.substr(close + 1)).empty() || !IsWireSafeAddress(address)) {
-    ThrowInvalidAddress(text);
+    ThrowInvalidAddress(trimmed);
   }
   item.Name = std::string(TrimBlanks(name));
   item.Address = std::string(address);

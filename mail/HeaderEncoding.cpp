@@ -98,6 +98,29 @@ void AppendEncodedWords(HeaderLineBuilder& line, std::string_view separator,
   }
 }
 
+// A display name as encoded words. Readers disagree on the blanks between
+// two adjacent encoded words inside a phrase (the standard drops them,
+// Python's email package keeps one), so a name that fits goes in a single
+// word, and a longer one is cut just after a blank of its own.
+void AppendEncodedPhrase(HeaderLineBuilder& line, std::string_view separator,
+                         std::string_view name) {
+  std::size_t pos = 0;
+  while (pos < name.size()) {
+    std::size_t end = pos;
+    std::size_t afterBlank = std::string_view::npos;
+    while (end < name.size()) {
+      const std::size_t step = Utf8Step(name, end);
+      if (end > pos && end + step - pos > kMaxWordBytes) break;
+      end += step;
+      if (name[end - 1] == ' ') afterBlank = end;
+    }
+    if (end < name.size() && afterBlank != std::string_view::npos) end = afterBlank;
+    line.Append(separator, EncodedWord(name.substr(pos, end - pos)));
+    separator = " ";
+    pos = end;
+  }
+}
+
 std::string QuotedString(std::string_view text) {
   std::string out = "\"";
   for (const char c : text) {
@@ -112,7 +135,7 @@ std::string QuotedString(std::string_view text) {
 // else encoded words for non-ASCII or over-long names.
 void AppendPhrase(HeaderLineBuilder& line, std::string_view separator, std::string_view name) {
   if (!CanStayPlain(name)) {
-    AppendEncodedWords(line, separator, name);
+    AppendEncodedPhrase(line, separator, name);
     return;
   }
   const bool atoms = std::all_of(name.begin(), name.end(),
@@ -120,7 +143,7 @@ void AppendPhrase(HeaderLineBuilder& line, std::string_view separator, std::stri
   if (!atoms) {
     const std::string quoted = QuotedString(name);
     if (quoted.size() > kMaxPlainWord) {
-      AppendEncodedWords(line, separator, name);
+      AppendEncodedPhrase(line, separator, name);
     } else {
       line.Append(separator, quoted);
     }

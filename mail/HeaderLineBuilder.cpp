@@ -12,7 +12,7 @@ std::size_t HeaderLineBuilder::Room(std::string_view separator) const {
 
 void HeaderLineBuilder::Append(std::string_view separator, std::string_view token) {
   const bool foldable = !separator.empty() && (separator.back() == ' ' || separator.back() == '\t');
-  if (hasValue_ && foldable && !token.empty() && token.size() > Room(separator)) {
+  if (foldable && !token.empty() && token.size() > Room(separator)) {
     std::string_view kept = separator;
     while (!kept.empty() && (kept.back() == ' ' || kept.back() == '\t')) kept.remove_suffix(1);
     text_.append(kept);
@@ -24,7 +24,6 @@ void HeaderLineBuilder::Append(std::string_view separator, std::string_view toke
     text_.append(token);
     lineLength_ += separator.size() + token.size();
   }
-  hasValue_ = true;
 }
 
 }  // namespace vellumo

@@ -19,9 +19,9 @@ class HeaderLineBuilder {
   std::size_t Room(std::string_view separator) const;
 
   // Appends `separator` then `token`. When the token does not fit on the
-  // current line, the line already holds part of the value and the
-  // separator ends with a blank, the line is folded: the separator loses its
-  // trailing blanks and CRLF plus one blank starts the next line.
+  // current line and the separator ends with a blank, the line is folded
+  // (also right after the colon): the separator loses its trailing blanks
+  // and CRLF plus one blank starts the next line.
   void Append(std::string_view separator, std::string_view token);
 
   const std::string& Text() const { return text_; }
@@ -29,7 +29,6 @@ class HeaderLineBuilder {
  private:
   std::string text_;
   std::size_t lineLength_;
-  bool hasValue_ = false;
 };
 
 }  // namespace vellumo

@@ -26,7 +26,7 @@ std::string LowerAscii(std::string_view text) {
   return lowered;
 }
 
-std::size_t Utf8SequenceLength(std::string_view text, std::size_t pos) {
+std::size_t ValidUtf8Length(std::string_view text, std::size_t pos) {
   if (pos >= text.size()) return 0;
   const auto lead = static_cast<unsigned char>(text[pos]);
   if (lead < 0x80) return 1;
@@ -56,7 +56,7 @@ std::size_t Utf8SequenceLength(std::string_view text, std::size_t pos) {
 }
 
 std::size_t Utf8Step(std::string_view text, std::size_t pos) {
-  const std::size_t length = Utf8SequenceLength(text, pos);
+  const std::size_t length = ValidUtf8Length(text, pos);
   return length == 0 ? 1 : length;
 }
 
@@ -64,7 +64,7 @@ std::string PrintableExcerpt(std::string_view text, std::size_t maxBytes) {
   std::string out;
   std::size_t pos = 0;
   while (pos < text.size()) {
-    const std::size_t length = Utf8SequenceLength(text, pos);
+    const std::size_t length = ValidUtf8Length(text, pos);
     if (out.size() + (length == 0 ? 1 : length) > maxBytes) {
       out += "...";
       break;

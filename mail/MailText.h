@@ -14,7 +14,7 @@ std::string LowerAscii(std::string_view text);
 
 // Length of the well-formed UTF-8 sequence that starts at `text[pos]`, or 0
 // when the bytes there are not one.
-std::size_t Utf8SequenceLength(std::string_view text, std::size_t pos);
+std::size_t ValidUtf8Length(std::string_view text, std::size_t pos);
 
 // Length to step over at `text[pos]`: a whole UTF-8 character, or one byte
 // when the bytes there are malformed.

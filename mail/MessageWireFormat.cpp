@@ -27,7 +27,7 @@ void AddRecipients(const EmailAddressList& list, std::vector<std::string>& recip
   for (const EmailAddressItem& item : list.Items()) {
     const std::string_view address = TrimBlanks(item.Address);
     if (address.empty()) continue;
-    if (!IsWireSafeAddress(address)) ThrowInvalidAddress(item.Address);
+    if (!IsWireSafeAddress(address)) ThrowInvalidAddress(address);
     std::string key = LowerAscii(address);
     if (std::find(seen.begin(), seen.end(), key) != seen.end()) continue;
     seen.push_back(std::move(key));
@@ -65,7 +65,7 @@ MailEnvelope BuildEnvelope(const MailMessage& message) {
   MailEnvelope envelope;
   const std::string_view sender = TrimBlanks(message.From.Address);
   if (sender.empty()) throw MailError(std::string(kNoSender));
-  if (!IsWireSafeAddress(sender)) ThrowInvalidAddress(message.From.Address);
+  if (!IsWireSafeAddress(sender)) ThrowInvalidAddress(sender);
   envelope.MailFrom = std::string(sender);
 
   std::vector<std::string> seen;

@@ -9,11 +9,16 @@
 #include "app/qt/QtToolkit.h"
 #include "app/qt/VellumoDialog.h"
 
+// The resources live in a static library: nothing would pull them in.
+static void RegisterResources() { Q_INIT_RESOURCE(vellumo); }
+
 namespace vellumo {
 
 QtApplicationShell::QtApplicationShell(SystemServices& system, SmtpClientFactory& clients,
                                        UnattendedMode unattended)
-    : system_(system), clients_(clients), prompts_(std::move(unattended)) {}
+    : system_(system), clients_(clients), prompts_(std::move(unattended)) {
+  RegisterResources();
+}
 
 QtApplicationShell::~QtApplicationShell() = default;
 

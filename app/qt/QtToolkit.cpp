@@ -29,8 +29,10 @@ void QtToolkit::SetImageVisible(const std::string& imageName, bool visible) {
 }
 
 void QtToolkit::ProcessMessages() {
-  // Posted events include the update requests, so changed marks get painted.
   QCoreApplication::processEvents(QEventLoop::AllEvents);
+  // Qt paints on its own timer; the run blocks right after this, so the
+  // changed marks are painted now.
+  if (dialog_.isVisible()) dialog_.repaint();
 }
 
 void QtToolkit::BringToFront() {

@@ -2,6 +2,7 @@
 
 #include <QDir>
 #include <QFileDialog>
+#include <QAbstractButton>
 #include <QMessageBox>
 #include <QString>
 #include <utility>
@@ -12,6 +13,20 @@ namespace {
 
 const QString kBoxTitle = QStringLiteral("Vellumo");
 
+// Every text the user reads is French, the buttons included, whatever
+// translations the machine has.
+void FrenchButtons(QMessageBox& box) {
+  const struct {
+    QMessageBox::StandardButton button;
+    const char* text;
+  } names[] = {{QMessageBox::Ok, "OK"}, {QMessageBox::Yes, "&Oui"}, {QMessageBox::No, "&Non"}};
+  for (const auto& name : names) {
+    if (QAbstractButton* button = box.button(name.button)) {
+      button->setText(QString::fromUtf8(name.text));
+    }
+  }
+}
+
 }  // namespace
 
 UserPrompts::UserPrompts(UnattendedMode unattended) : unattended_(std::move(unattended)) {}
@@ -19,6 +34,7 @@ UserPrompts::UserPrompts(UnattendedMode unattended) : unattended_(std::move(unat
 void UserPrompts::ShowMessage(QWidget* parent, const std::string& text) {
   QMessageBox box(QMessageBox::NoIcon, kBoxTitle, QString::fromStdString(text), QMessageBox::Ok,
                   parent);
+  FrenchButtons(box);
   if (unattended_.Active()) {
     unattended_.ShowBriefly(box);
     return;
@@ -29,6 +45,7 @@ void UserPrompts::ShowMessage(QWidget* parent, const std::string& text) {
 DialogAnswer UserPrompts::AskYesNo(QWidget* parent, const std::string& text) {
   QMessageBox box(QMessageBox::Information, kBoxTitle, QString::fromStdString(text),
                   QMessageBox::Yes | QMessageBox::No, parent);
+  FrenchButtons(box);
   if (unattended_.Active()) {
     unattended_.ShowBriefly(box);
     return unattended_.Answer();
@@ -39,6 +56,7 @@ DialogAnswer UserPrompts::AskYesNo(QWidget* parent, const std::string& text) {
 void UserPrompts::ShowError(QWidget* parent, const std::string& message) {
   QMessageBox box(QMessageBox::Critical, kBoxTitle, QString::fromStdString(message),
                   QMessageBox::Ok, parent);
+  FrenchButtons(box);
   if (unattended_.Active()) {
     unattended_.ShowBriefly(box);
     return;

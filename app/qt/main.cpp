@@ -7,7 +7,7 @@
 #include "app/FileSystemServices.h"
 #include "app/Startup.h"
 #include "app/qt/QtApplicationShell.h"
-#include "smtp/curl/CurlSmtpClient.h"
+#include "smtp/curl/CurlSmtpClientFactory.h"
 
 int main(int argc, char* argv[]) {
   QApplication application(argc, argv);
