@@ -8,6 +8,8 @@
 #include <QMetaObject>
 #include <gtest/gtest.h>
 
+#include <ostream>
+
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -75,6 +77,8 @@ struct OuterHeightCase {
   int outer;
   int client;
 };
+
+void PrintTo(const OuterHeightCase& c, std::ostream* os) { *os << "outer height " << c.outer; }
 
 class QtToolkitHeight : public QtToolkitTest, public ::testing::WithParamInterface<OuterHeightCase> {};
 

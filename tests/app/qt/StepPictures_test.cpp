@@ -4,6 +4,8 @@
 #include <QImage>
 #include <gtest/gtest.h>
 
+#include <ostream>
+
 namespace vellumo {
 namespace {
 
@@ -37,6 +39,10 @@ struct PictureCase {
   qreal ratio;
   bool redDominant;
 };
+
+void PrintTo(const PictureCase& c, std::ostream* os) {
+  *os << (c.picture == StepPicture::Cross ? "cross" : "check") << " at " << c.ratio << "x";
+}
 
 class StepPicturesTest : public ::testing::TestWithParam<PictureCase> {};
 

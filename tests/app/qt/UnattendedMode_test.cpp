@@ -5,6 +5,8 @@
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
+#include <ostream>
+
 #include "app/qt/UserPrompts.h"
 
 namespace vellumo {
@@ -16,6 +18,8 @@ struct AnswerCase {
   DialogAnswer answer;
   const char* folder;
 };
+
+void PrintTo(const AnswerCase& c, std::ostream* os) { *os << '"' << c.text << '"'; }
 
 class UnattendedModeParsing : public ::testing::TestWithParam<AnswerCase> {};
 

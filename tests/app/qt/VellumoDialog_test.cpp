@@ -7,6 +7,8 @@
 #include <QLabel>
 #include <gtest/gtest.h>
 
+#include <ostream>
+
 #include <string>
 #include <vector>
 
@@ -138,6 +140,8 @@ struct HeightCase {
   int clientHeight;
   bool mailGroupInView;
 };
+
+void PrintTo(const HeightCase& c, std::ostream* os) { *os << "client height " << c.clientHeight; }
 
 class VellumoDialogHeight : public ::testing::TestWithParam<HeightCase> {};
 
