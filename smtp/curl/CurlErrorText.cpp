@@ -57,7 +57,6 @@ std::string During(SmtpStep step) {
     case SmtpStep::Recipient: return "à l'annonce des destinataires";
     case SmtpStep::Data:
     case SmtpStep::MessageEnd: return "pendant la transmission du message";
-    case SmtpStep::Quit: return "à la fin de la session";
     case SmtpStep::Other: break;
   }
   return "pendant l'échange";
@@ -81,15 +80,16 @@ std::string Certificate(const CurlFailure& f, const std::string& host) {
       return start + " a été révoqué.";
     case 62:  // X509_V_ERR_HOSTNAME_MISMATCH
       return start + " a été émis pour un autre nom de serveur.";
-    case 0:
-      // libcurl checks the host name itself after a successful chain check.
-      if (Contains(f.ErrorBuffer, "host name") || Contains(f.ErrorBuffer, "subject name")) {
-        return start + " a été émis pour un autre nom de serveur.";
-      }
-      break;
-    default:
-      return start + " n'a pas pu être vérifié (code de vérification " +
-             std::to_string(f.VerifyResult) + ").";
+    default: break;
+  }
+  // libcurl checks the host name itself once the chain is trusted, and
+  // then reports a non-zero placeholder result.
+  if (Contains(f.ErrorBuffer, "host name") || Contains(f.ErrorBuffer, "subject name")) {
+    return start + " a été émis pour un autre nom de serveur.";
+  }
+  if (f.VerifyResult != 0) {
+    return start + " n'a pas pu être vérifié (code de vérification " +
+           std::to_string(f.VerifyResult) + ").";
   }
   return start + " n'a pas pu être vérifié" +
          (f.ErrorBuffer.empty() ? std::string() : " (" + PrintableText(f.ErrorBuffer, 200) + ")") +
@@ -144,7 +144,6 @@ std::string Refusal(const CurlFailure& f, const std::string& host) {
     case SmtpStep::MessageEnd:
       return "Erreur : le serveur SMTP a refusé le message" + Quoted(f) + ".";
     case SmtpStep::Noop:
-    case SmtpStep::Quit:
     case SmtpStep::Other: break;
   }
   return "Erreur : le serveur SMTP a répondu par une erreur " + During(f.Step) + Quoted(f) + ".";
@@ -191,7 +190,7 @@ std::string DescribeCurlFailure(const CurlFailure& f) {
     case CURLE_COULDNT_RESOLVE_HOST:
       return "Erreur : le serveur SMTP " + host + " est introuvable (nom d'hôte inconnu).";
     case CURLE_COULDNT_CONNECT:
-      if (Contains(f.ErrorBuffer, "refused")) {
+      if (f.ConnectionRefused) {
         return "Erreur : le serveur SMTP " + host + " a refusé la connexion sur le port " + port +
                " (aucun service n'y répond).";
       }

@@ -17,6 +17,7 @@ struct CurlFailure {
   std::string Host;
   std::uint16_t Port = 0;
   bool TcpConnected = false;   // the TCP connection was made
+  bool ConnectionRefused = false;  // the system said: connection refused
   SmtpStep Step = SmtpStep::Connecting;
   std::string Sender;          // address of the last MAIL FROM
   std::string Recipient;       // address of the last RCPT TO

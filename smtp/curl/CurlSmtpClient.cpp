@@ -31,37 +31,21 @@ std::string MachineName() {
 }
 
 // A socket that libcurl keeps may have been closed by the server since;
-// only the socket itself can tell.
+// only the socket itself can tell. An idle SMTP session receives nothing:
+// anything readable is the server leaving (end of stream, a 421, a TLS
+// close alert), as libcurl itself judges cached connections.
 bool SocketAlive(curl_socket_t socket) {
 #ifdef _WIN32
   WSAPOLLFD probe{socket, POLLRDNORM, 0};
   const int ready = WSAPoll(&probe, 1, 0);
-  const short closed = POLLHUP | POLLERR | POLLNVAL;
 #else
   pollfd probe{socket, POLLIN, 0};
-#ifdef POLLRDHUP
-  // Also sees a close that follows unread data (a TLS close alert).
-  probe.events |= POLLRDHUP;
-  const short closed = POLLHUP | POLLERR | POLLNVAL | POLLRDHUP;
-#else
-  const short closed = POLLHUP | POLLERR | POLLNVAL;
-#endif
   int ready = 0;
   do {
     ready = poll(&probe, 1, 0);
   } while (ready < 0 && errno == EINTR);
 #endif
-  if (ready < 0) return false;
-  if (ready == 0) return true;
-  if (probe.revents & closed) return false;
-  char byte = 0;
-#ifdef _WIN32
-  const int peeked = recv(socket, &byte, 1, MSG_PEEK);
-#else
-  const ssize_t peeked = recv(socket, &byte, 1, MSG_PEEK | MSG_DONTWAIT);
-#endif
-  if (peeked == 0) return false;  // orderly close by the server
-  return peeked > 0;
+  return ready == 0;
 }
 
 void Set(CURL* handle, CURLoption option, long value) {
@@ -143,7 +127,14 @@ void CurlSmtpClient::PrepareHandle() {
   // A refused recipient fails the whole send (libcurl's default, relied on).
 }
 
+void CurlSmtpClient::DropDeadSession() {
+  // libcurl would reuse a TLS connection whose close alert is still
+  // unread, and fail on it; a new handle makes a new connection.
+  if (handle_ != nullptr && !Connected()) Disconnect();
+}
+
 void CurlSmtpClient::Connect() {
+  DropDeadSession();
   PrepareHandle();
   Set(handle_, CURLOPT_CUSTOMREQUEST, "NOOP");
   Perform();
@@ -158,6 +149,7 @@ bool CurlSmtpClient::Connected() {
 }
 
 void CurlSmtpClient::Send(const MailMessage& message) {
+  DropDeadSession();
   PrepareHandle();
   Set(handle_, CURLOPT_CUSTOMREQUEST, static_cast<const char*>(nullptr));
   const CurlMessageUpload upload(handle_, message, std::time(nullptr));
@@ -184,6 +176,13 @@ void CurlSmtpClient::Perform() {
   curl_off_t connectTime = 0;
   curl_easy_getinfo(handle_, CURLINFO_CONNECT_TIME_T, &connectTime);
   failure.TcpConnected = connectTime > 0 || trace_.Step() != SmtpStep::Connecting;
+  long osError = 0;
+  curl_easy_getinfo(handle_, CURLINFO_OS_ERRNO, &osError);
+#ifdef _WIN32
+  failure.ConnectionRefused = osError == WSAECONNREFUSED;
+#else
+  failure.ConnectionRefused = osError == ECONNREFUSED;
+#endif
   failure.Step = trace_.Step();
   failure.Sender = trace_.Sender();
   failure.Recipient = trace_.Recipient();

@@ -29,6 +29,8 @@ class CurlSmtpClient : public SmtpClient {
   // Creates the handle when there is none and applies the account's
   // settings to it; throws MailError for settings that cannot work.
   void PrepareHandle();
+  // Forgets a session whose connection the server has closed.
+  void DropDeadSession();
   // One transfer; throws MailError with the French description.
   void Perform();
 

@@ -35,6 +35,13 @@ void SmtpSessionTrace::Reset() { *this = SmtpSessionTrace(); }
 
 void SmtpSessionTrace::OnCommandSent(std::string_view bytes) {
   const std::string verb = UpperWord(bytes);
+  if (verb == "QUIT") {
+    // libcurl closes a failed session with QUIT; the failure came before.
+    quitting_ = true;
+    return;
+  }
+  replyCode_ = 0;
+  replyText_.clear();
   if (verb == "EHLO" || verb == "HELO") {
     step_ = SmtpStep::Ehlo;
   } else if (verb == "STARTTLS") {
@@ -53,8 +60,6 @@ void SmtpSessionTrace::OnCommandSent(std::string_view bytes) {
     recipient_ = AngleAddress(bytes);
   } else if (verb == "DATA") {
     step_ = SmtpStep::Data;
-  } else if (verb == "QUIT") {
-    step_ = SmtpStep::Quit;
   } else if (step_ == SmtpStep::Login) {
     // A login exchange line (encoded credentials): not a new step.
   } else {
@@ -65,6 +70,7 @@ void SmtpSessionTrace::OnCommandSent(std::string_view bytes) {
 }
 
 void SmtpSessionTrace::OnReplyReceived(std::string_view bytes) {
+  if (quitting_) return;
   partialLine_.append(bytes.substr(0, kMaxReplyText));
   std::size_t start = 0;
   for (;;) {

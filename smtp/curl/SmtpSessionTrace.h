@@ -20,7 +20,6 @@ enum class SmtpStep : std::uint8_t {
   Recipient,
   Data,
   MessageEnd,  // the message was sent, waiting for its acceptance
-  Quit,
   Other,
 };
 
@@ -37,7 +36,8 @@ class SmtpSessionTrace {
   // Address of the last MAIL FROM and of the last RCPT TO, without brackets.
   const std::string& Sender() const { return sender_; }
   const std::string& Recipient() const { return recipient_; }
-  // Code and text of the last complete reply; 0 and empty when none came.
+  // Code and text of the reply to the last command (or of the greeting);
+  // 0 and empty while none came. QUIT and its reply are left out.
   int ReplyCode() const { return replyCode_; }
   const std::string& ReplyText() const { return replyText_; }
   // True once a STARTTLS or AUTH command was sent in this transfer.
@@ -57,6 +57,7 @@ class SmtpSessionTrace {
   bool inReply_ = false;
   bool sentStartTls_ = false;
   bool sentLogin_ = false;
+  bool quitting_ = false;
 };
 
 }  // namespace vellumo

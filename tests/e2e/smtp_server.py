@@ -1,0 +1,195 @@
+"""SMTP server for the end-to-end tests, on aiosmtpd.
+
+Listens on 127.0.0.1 at an ephemeral port and prints "PORT <n>" once ready.
+Everything it sees goes to files in --dir, so the test reads them without
+talking to this process:
+  connections.log  one line per accepted TCP connection
+  commands.log     "<connection> <VERB>" per command (verbs only: no secrets)
+  msg-NNNN.eml     raw bytes of each accepted message
+  msg-NNNN.env     "MAIL FROM:<addr>" then one "RCPT TO:<addr>" per line;
+                   written last, so its presence means the message is complete
+Exits when its standard input closes or after --lifetime seconds.
+"""
+
+import argparse
+import asyncio
+import logging
+import os
+import re
+import ssl
+import sys
+
+from aiosmtpd.smtp import SMTP, AuthResult, LoginPassword
+
+
+def parse_arguments():
+    parser = argparse.ArgumentParser()
+    parser.add_argument("--dir", required=True)
+    parser.add_argument("--tls", choices=["none", "implicit", "starttls"], default="none")
+    parser.add_argument("--cert")
+    parser.add_argument("--key")
+    parser.add_argument("--require-starttls", action="store_true")
+    parser.add_argument("--auth-user")
+    parser.add_argument("--auth-password", default="")
+    parser.add_argument("--auth-required", action="store_true")
+    parser.add_argument("--refuse-rcpt", help="regular expression on the address")
+    parser.add_argument("--refuse-code", type=int, default=550)
+    parser.add_argument("--refuse-text", default="5.1.1 User unknown")
+    parser.add_argument("--idle-timeout", type=float, default=0.0)
+    parser.add_argument("--never-greet", action="store_true")
+    parser.add_argument("--max-size", type=int, default=0, help="0: no limit, no SIZE")
+    parser.add_argument("--lifetime", type=float, default=120.0)
+    return parser.parse_args()
+
+
+class Recorder:
+    def __init__(self, directory):
+        self.directory = directory
+        self.connections = 0
+        self.messages = 0
+
+    def append(self, name, line):
+        with open(os.path.join(self.directory, name), "a", encoding="utf-8") as log:
+            log.write(line + "\n")
+
+    def connection(self):
+        self.connections += 1
+        self.append("connections.log", str(self.connections))
+        return self.connections
+
+    def message(self, mail_from, rcpt_tos, content):
+        self.messages += 1
+        base = os.path.join(self.directory, "msg-%04d" % self.messages)
+        with open(base + ".eml", "wb") as raw:
+            raw.write(content)
+        envelope = ["MAIL FROM:" + mail_from] + ["RCPT TO:" + rcpt for rcpt in rcpt_tos]
+        with open(base + ".env.tmp", "w", encoding="utf-8") as env:
+            env.write("\n".join(envelope) + "\n")
+        os.replace(base + ".env.tmp", base + ".env")
+
+
+class Handler:
+    def __init__(self, options, recorder):
+        self.refuse = re.compile(options.refuse_rcpt) if options.refuse_rcpt else None
+        self.refusal = "%d %s" % (options.refuse_code, options.refuse_text)
+        self.recorder = recorder
+
+    async def handle_RCPT(self, server, session, envelope, address, rcpt_options):
+        if self.refuse and self.refuse.search(address):
+            return self.refusal
+        envelope.rcpt_tos.append(address)
+        return "250 OK"
+
+    async def handle_DATA(self, server, session, envelope):
+        self.recorder.message(envelope.mail_from, envelope.rcpt_tos, envelope.original_content)
+        return "250 2.0.0 Message accepted"
+
+
+def make_authenticator(user, password):
+    def authenticate(server, session, envelope, mechanism, auth_data):
+        good = (isinstance(auth_data, LoginPassword)
+                and auth_data.login == user.encode("utf-8")
+                and auth_data.password == password.encode("utf-8"))
+        # handled=False: aiosmtpd then answers 535 itself.
+        return AuthResult(success=good, handled=False)
+    return authenticate
+
+
+class RecordingSMTP(SMTP):
+    """Counts connections and logs each command's verb."""
+
+    def __init__(self, recorder, *args, **kwargs):
+        super().__init__(*args, **kwargs)
+        self.recorder = recorder
+        self.connection_number = 0
+        for verb, method in list(self._smtp_methods.items()):
+            self._smtp_methods[verb] = self._logged(verb, method)
+
+    def _logged(self, verb, method):
+        async def logged(arg):
+            self.recorder.append("commands.log", "%d %s" % (self.connection_number, verb))
+            return await method(arg)
+        return logged
+
+    def connection_made(self, transport):
+        if self.connection_number == 0:  # not again after STARTTLS
+            self.connection_number = self.recorder.connection()
+        super().connection_made(transport)
+
+
+class SilentProtocol(asyncio.Protocol):
+    """Accepts and never says a word."""
+
+    def __init__(self, recorder):
+        self.recorder = recorder
+
+    def connection_made(self, transport):
+        self.transport = transport
+        self.recorder.connection()
+
+
+def tls_context(options):
+    context = ssl.create_default_context(ssl.Purpose.CLIENT_AUTH)
+    context.load_cert_chain(options.cert, options.key)
+    return context
+
+
+async def serve(options):
+    loop = asyncio.get_running_loop()
+    recorder = Recorder(options.dir)
+    stop = loop.create_future()
+
+    def finish():
+        if not stop.done():
+            stop.set_result(None)
+
+    if options.never_greet:
+        def factory():
+            return SilentProtocol(recorder)
+        server_ssl = None
+    else:
+        handler = Handler(options, recorder)
+        smtp_kwargs = dict(
+            data_size_limit=options.max_size or None,
+            hostname="test.smtp.local",
+            require_starttls=options.require_starttls,
+            auth_required=options.auth_required,
+            auth_require_tls=False,
+            loop=loop,
+        )
+        if options.idle_timeout > 0:
+            smtp_kwargs["timeout"] = options.idle_timeout
+        if options.tls == "starttls":
+            smtp_kwargs["tls_context"] = tls_context(options)
+        if options.auth_user is not None:
+            smtp_kwargs["authenticator"] = make_authenticator(options.auth_user,
+                                                              options.auth_password)
+
+        def factory():
+            return RecordingSMTP(recorder, handler, **smtp_kwargs)
+        server_ssl = tls_context(options) if options.tls == "implicit" else None
+
+    server = await loop.create_server(factory, host="127.0.0.1", port=0, ssl=server_ssl)
+    port = server.sockets[0].getsockname()[1]
+
+    def on_stdin():
+        if not os.read(sys.stdin.fileno(), 4096):
+            loop.remove_reader(sys.stdin.fileno())
+            finish()
+
+    loop.add_reader(sys.stdin.fileno(), on_stdin)
+    loop.call_later(options.lifetime, finish)
+    sys.stdout.write("PORT %d\n" % port)
+    sys.stdout.flush()
+    await stop
+    server.close()
+
+
+def main():
+    logging.disable(logging.CRITICAL)
+    options = parse_arguments()
+    asyncio.run(serve(options))
+
+
+if __name__ == "__main__":
+    main()
