@@ -91,8 +91,10 @@ void SmtpSessionTrace::OnReplyLine(std::string_view line) {
   std::string_view text = line.size() > 4 ? line.substr(4) : std::string_view();
   if (!inReply_) pendingText_.clear();
   inReply_ = !last;
-  if (!pendingText_.empty() && !text.empty()) pendingText_.push_back(' ');
-  pendingText_.append(text.substr(0, kMaxReplyText - std::min(kMaxReplyText, pendingText_.size())));
+  if (pendingText_.size() < kMaxReplyText) {
+    if (!pendingText_.empty() && !text.empty()) pendingText_.push_back(' ');
+    pendingText_.append(text.substr(0, kMaxReplyText - pendingText_.size()));
+  }
   if (!last) return;
 
   replyCode_ = (line[0] - '0') * 100 + (line[1] - '0') * 10 + (line[2] - '0');
