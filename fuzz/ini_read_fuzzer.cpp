@@ -15,13 +15,20 @@ void Check(bool condition) {
   if (!condition) abort();
 }
 
-// A section name taken from the input itself, so that fuzzed names are asked
-// for too.
-std::string NameFromInput(const std::string& bytes) {
+// Names taken from the input itself, so that fuzzed names are asked for too.
+std::string SectionFromInput(const std::string& bytes) {
   const auto open = bytes.find('[');
   if (open == std::string::npos) return "Email";
   const auto close = bytes.find(']', open);
   return bytes.substr(open + 1, close == std::string::npos ? 16 : std::min<std::size_t>(close - open - 1, 64));
+}
+
+std::string KeyFromInput(const std::string& bytes) {
+  const auto equals = bytes.find('=');
+  if (equals == std::string::npos) return "Objet";
+  const auto lineStart = bytes.rfind('\n', equals);
+  const std::size_t begin = lineStart == std::string::npos ? 0 : lineStart + 1;
+  return bytes.substr(begin, std::min<std::size_t>(equals - begin, 64));
 }
 
 }  // namespace
@@ -32,9 +39,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const std::string bytes(reinterpret_cast<const char*>(data), size);
   const IniFile ini(vellumo::fuzz::ScratchPath());
 
-  const std::vector<std::string> sections = {"Email", "ConfigMail", "EmailCorps", "ExportationMailErreur", "",
-                                             NameFromInput(bytes)};
-  const std::vector<std::string> keys = {"EnvoiMode", "Objet", "SmtpPort", "Erreur", "a", ""};
+  const std::vector<std::string> sections = {"Email", "EmailCorps", "", SectionFromInput(bytes)};
+  const std::vector<std::string> keys = {"EnvoiMode", "Objet", "", KeyFromInput(bytes)};
   for (const std::string& section : sections) {
     const std::vector<std::string> listing = ini.ReadSectionValues(section);
     Check(ini.SectionExists(section) == !listing.empty());

@@ -47,6 +47,8 @@ std::vector<StringCase> StringCases() {
       {"utf16le_odd_last_byte", Utf16("[Email]\nObjet=ab", true) + "\x41", "Email", "Objet", "ab"},
       {"cp1252_accents_and_high_range", "[Email]\r\nObjet=R\xE9gl\xE9 \x80 \x9C \x81\r\n", "Email", "Objet",
        "Réglé € œ \xC2\x81"},
+      {"one_invalid_byte_makes_the_file_cp1252", "[Email]\nObjet=été\nCc=\xE9\n", "Email", "Objet",
+       "Ã©tÃ©"},
       {"cp1252_section_name", "[G\xC9N\xC9RAL]\r\nCl\xE9=1\r\n", "général", "CLÉ", "1"},
       {"ascii_names_without_case", "[EMAIL]\nOBJET=x\n", "email", "objet", "x"},
       {"utf8_names_without_case", "[ÉTÉ Ωμέγα ДОМ]\nCLÉ=oui\n", "été ωμέγα дом", "clé", "oui"},
