@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <string_view>
 
+#include "mail/AddressParser.h"
 #include "mail/BareAddress.h"
 #include "mail/HeaderEncoding.h"
 #include "mail/HeaderLineBuilder.h"
@@ -21,10 +22,20 @@ constexpr std::string_view kNoSender =
 constexpr std::string_view kNoRecipient = "Erreur : le message n'a aucun destinataire.";
 
 // A list's entries may have been filled raw, one piece of the host's text
-// each: blanks around them are dropped, blank entries skipped.
+// each, such as " Jean <j@x.fr>": such a piece is read as one mailbox so
+// that its display name stays in the header and its address alone goes in
+// the envelope.
+EmailAddressItem WireItem(const EmailAddressItem& item) {
+  if (item.Name.empty() && item.Address.find('<') != std::string::npos)
+    return ParseMailbox(item.Address);
+  return item;
+}
+
+// Blanks around raw entries are dropped, blank entries skipped.
 void AddRecipients(const EmailAddressList& list, std::vector<std::string>& recipients,
                    std::vector<std::string>& seen) {
-  for (const EmailAddressItem& item : list.Items()) {
+  for (const EmailAddressItem& raw : list.Items()) {
+    const EmailAddressItem item = WireItem(raw);
     const std::string_view address = TrimBlanks(item.Address);
     if (address.empty()) continue;
     if (!IsWireSafeAddress(address)) ThrowInvalidAddress(address);
@@ -41,7 +52,7 @@ std::string AddressListHeader(std::string_view name, const EmailAddressList& lis
   HeaderLineBuilder line(name);
   std::string_view separator = " ";
   for (const EmailAddressItem& item : list.Items()) {
-    if (AppendMailbox(line, separator, item)) separator = ", ";
+    if (AppendMailbox(line, separator, WireItem(item))) separator = ", ";
   }
   return separator == " " ? std::string() : line.Text();
 }

@@ -56,7 +56,7 @@ TEST_P(RunModeTest, SuccessfulRunsLeaveTheFileAlone) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Modes, RunModeTest, ::testing::ValuesIn(kModes),
-                         [](const auto& info) { return std::string(info.param.name); });
+                         [](const auto& row) { return std::string(row.param.name); });
 
 TEST(FormActivate, ResetsEveryCrossThenEveryCheck) {
   RunHarness run;

@@ -75,7 +75,7 @@ TEST_P(ManualSaveTest, AsksChoosesAndCopies) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Choices, ManualSaveTest, ::testing::ValuesIn(kSaves),
-                         [](const auto& info) { return std::string(info.param.name); });
+                         [](const auto& row) { return std::string(row.param.name); });
 
 TEST(FileCopy, OverwritesAnExistingFileAndLeavesNoTemporary) {
   TempDirectory dir;

@@ -69,7 +69,7 @@ TEST_P(StartupTest, RunsOnlyWithExactlyOneArgument) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Arguments, StartupTest, ::testing::ValuesIn(kArguments),
-                         [](const auto& info) { return std::string(info.param.name); });
+                         [](const auto& row) { return std::string(row.param.name); });
 
 TEST(Startup, AnExceptionIsShownAndTheExitCodeStaysZero) {
   FakeShell shell;

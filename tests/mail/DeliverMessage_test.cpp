@@ -98,11 +98,13 @@ TEST_P(DeliverMessageTest, OutcomeMarksAndCursor) {
   EXPECT_EQ(run.clients.Last()->calls, c.calls);
   EXPECT_EQ(run.toolkit.Has("cursor -11"), c.cursorUsed);
   EXPECT_EQ(run.toolkit.cursor, CursorKind::Default);
-  if (c.cursorUsed) EXPECT_EQ(run.toolkit.IndexOf("cursor 0"), int(run.toolkit.events.size()) - 1);
+  if (c.cursorUsed) {
+    EXPECT_EQ(run.toolkit.IndexOf("cursor 0"), int(run.toolkit.events.size()) - 1);
+  }
 }
 
 INSTANTIATE_TEST_SUITE_P(Outcomes, DeliverMessageTest, ::testing::ValuesIn(kDeliveries),
-                         [](const auto& info) { return std::string(info.param.name); });
+                         [](const auto& row) { return std::string(row.param.name); });
 
 // Sends the message built from `email` (keys of section Email) and
 // `body` (section EmailCorps, may be empty) and returns what the client got.

@@ -82,7 +82,7 @@ TEST_P(CheckSMTPConnectionTest, MarksAndResult) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Outcomes, CheckSMTPConnectionTest, ::testing::ValuesIn(kChecks),
-                         [](const auto& info) { return std::string(info.param.name); });
+                         [](const auto& row) { return std::string(row.param.name); });
 
 TEST(CheckSMTPConnection, ADisconnectFailureReachesTheCaller) {
   RunHarness run;

@@ -76,7 +76,7 @@ TEST_P(SmtpAccountTest, ConfiguresTheClientAndJudgesTheAccount) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Accounts, SmtpAccountTest, ::testing::ValuesIn(kAccounts),
-                         [](const auto& info) { return std::string(info.param.name); });
+                         [](const auto& row) { return std::string(row.param.name); });
 
 TEST(SmtpAccount, EveryTlsModeCallInstallsANewHandler) {
   FakeSmtpClientFactory clients;
