@@ -28,10 +28,11 @@ std::string Unescape(const std::string& value) {
 
 }  // namespace
 
-std::map<std::string, std::string> InspectMessage(const std::string& messagePath) {
+std::map<std::string, std::string> InspectMessage(const std::string& messagePath,
+                                                  const std::string& script) {
   const std::string command = "'" + EnvOr("VELLUMO_PYTHON", "/usr/bin/python3") + "' '" +
                               EnvOr("VELLUMO_TEST_SCRIPTS", "tests/e2e") +
-                              "/inspect_message.py' '" + messagePath + "'";
+                              "/" + script + "' '" + messagePath + "'";
   std::unique_ptr<FILE, int (*)(FILE*)> pipe(popen(command.c_str(), "r"), pclose);
   if (!pipe) throw std::runtime_error("cannot run " + command);
   std::string output;

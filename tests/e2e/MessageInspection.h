@@ -10,7 +10,10 @@ namespace vellumo::testing {
 // Keys: subject, from, to, cc, bcc, date, message-id, body,
 // attachment-count, attachment-name, attachment-type, attachment-hex.
 // Throws std::runtime_error when the script fails.
-std::map<std::string, std::string> InspectMessage(const std::string& messagePath);
+// `script` may name another reader in the same folder (read_sent_mail.py
+// gives the fuller view the run tests use).
+std::map<std::string, std::string> InspectMessage(const std::string& messagePath,
+                                                  const std::string& script = "inspect_message.py");
 
 // Lower-case hexadecimal of `bytes`, as attachment-hex gives it.
 std::string HexOf(const std::string& bytes);
