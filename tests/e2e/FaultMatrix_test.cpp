@@ -8,6 +8,7 @@
 
 #include <cctype>
 #include <chrono>
+#include <cstdio>
 #include <memory>
 #include <ostream>
 #include <regex>
@@ -31,7 +32,8 @@ using Clock = std::chrono::steady_clock;
 constexpr long kConnectTimeoutSeconds = 3;
 constexpr long kIdleTimeoutSeconds = 3;
 // Slack on top of the time-outs a run is expected to sit through.
-constexpr double kSlackSeconds = 3.0;
+// Less than one time-out, so that a second wait on a silent server shows.
+constexpr double kSlackSeconds = 2.0;
 
 constexpr const char* kPassword = "Mot-de-passe-7!";
 constexpr const char* kLogin = "vendeur";
@@ -84,7 +86,7 @@ const std::vector<FaultRow> kRows = {
   {"login_mechanism_login_only", 3, Tls::None, true, Trust::Off, R"("auth_mechanisms": ["LOGIN"])",
    3, false, {"Connexion réussie !"}, 0, 1, false, {"EHLO", "AUTH LOGIN", "NOOP", "QUIT"}, {}},
   {"slow_server_within_timeout", 3, Tls::None, false, Trust::Off,
-   R"("greeting": {"delay": 1.0}, "ehlo": {"delay": 1.0})",
+   R"("greeting": {"delay": 0.5}, "ehlo": {"delay": 0.5})",
    3, false, {"Connexion réussie !"}, 0, 1, false, {"EHLO", "NOOP"}, {}},
 
   // Greeting.
@@ -110,10 +112,16 @@ const std::vector<FaultRow> kRows = {
   {"ehlo_refused_helo_works", 2, Tls::None, false, Trust::Off,
    R"("ehlo": {"code": 502, "text": "5.5.2 EHLO non pris en charge"})",
    7, false, {}, 0, 1, true, {"EHLO", "HELO", "NOOP", "MAIL", "RCPT", "DATA"}, {}},
+  {"ehlo_large_multiline_reply", 2, Tls::None, true, Trust::Off,
+   R"("extensions": ["8BITMIME", "X-PADDING-0000000000000000000000000000000000000000000000000000000000",
+    "X-PADDING-1111111111111111111111111111111111111111111111111111111111", "X-PADDING-2222222222222222222222222222222222222222222222222222222222",
+    "X-PADDING-3333333333333333333333333333333333333333333333333333333333", "X-PADDING-4444444444444444444444444444444444444444444444444444444444"],
+    "ehlo": {"pad": 9000})",
+   7, false, {}, 0, 1, true, {"EHLO", "AUTH", "MAIL", "DATA"}, {}},
+  // With HELO there is no login: a configured login must not be skipped.
   {"ehlo_refused_login_needed", 1, Tls::None, true, Trust::Off,
    R"("ehlo": {"code": 502, "text": "5.5.2 EHLO non pris en charge"})",
-   2, true, {"a refusé la présentation (EHLO)", "502 5.5.2 EHLO non pris en charge"}, 0, 1, false, {},
-   {"AUTH"}},
+   2, true, {"identification"}, 0, 1, false, {}, {"NOOP"}},
   {"ehlo_and_helo_refused", 1, Tls::None, false, Trust::Off,
    R"("ehlo": {"code": 502, "text": "5.5.2 Non"}, "helo": {"code": 550, "text": "5.7.1 Accès refusé"})",
    2, true, {"a refusé la présentation", "(550 5.7.1 Accès refusé)"}, 0, 1, false, {"EHLO", "HELO"},
@@ -134,6 +142,10 @@ const std::vector<FaultRow> kRows = {
    2, true, {"ne propose pas le chiffrement STARTTLS"}, 0, 1, false, {"EHLO"}, {"STARTTLS", "AUTH"}},
   {"tls_certificate_self_signed", 1, Tls::Required, true, Trust::System, R"("offer_starttls": true)",
    2, true, {"certificat", "auto-signé"}, 0, 1, false, {"EHLO", "STARTTLS"}, {"<tls>", "AUTH"}},
+  {"starttls_reply_with_injected_data", 2, Tls::Required, true, Trust::Off,
+   R"("offer_starttls": true, "tls": "silence",
+    "starttls": {"raw": "220 2.0.0 Ready to start TLS\r\n250 2.0.0 injected before TLS\r\n"})",
+   2, true, {"STARTTLS"}, 0, 1, false, {"STARTTLS"}, {"<tls>", "AUTH"}},
   {"tls_handshake_garbage", 2, Tls::Required, true, Trust::Off,
    R"("offer_starttls": true, "tls": "garbage")",
    2, true, {"négociation du chiffrement TLS"}, 0, 1, false, {"STARTTLS"}, {"<tls>", "AUTH"}},
@@ -157,6 +169,8 @@ const std::vector<FaultRow> kRows = {
    R"("auth": {"code": 454, "text": "4.7.0 Service d'identification indisponible"})",
    2, true, {"temporairement", "(454 4.7.0 Service d'identification indisponible)"}, 0, 1, false,
    {"AUTH"}, {"NOOP"}},
+  {"login_configured_none_offered", 1, Tls::None, true, Trust::Off, R"("auth_mechanisms": [])",
+   2, true, {"identification"}, 0, 1, false, {"EHLO"}, {"NOOP"}},
   {"login_no_usable_mechanism", 1, Tls::None, true, Trust::Off, R"("auth_mechanisms": ["X-FAKE"])",
    2, true, {"aucune méthode d'identification"}, 0, 1, false, {"EHLO"}, {"AUTH", "NOOP"}},
 
@@ -192,9 +206,15 @@ const std::vector<FaultRow> kRows = {
    6, true, {"a fermé la connexion"}, 0, 1, false, {"DATA"}, {}},
   {"end_of_data_silent", 2, Tls::None, true, Trust::Off, R"("end_of_data": {"do": "silence"})",
    6, true, {"ne répond plus", "3 s"}, 1, 1, false, {"DATA"}, {}},
+  // The client announces no SIZE (the text part's encoded size is not known
+  // beforehand): the server refuses after the data.
   {"size_over_advertised_limit", 2, Tls::None, true, Trust::Off, R"("size": 400)",
    6, true, {"trop volumineux", "(552 5.3.4 Message size exceeds fixed limit)"}, 0, 1, false,
-   {"MAIL FROM:<vendeur@exemple.fr> SIZE="}, {"RCPT", "DATA"}},
+   {"MAIL", "RCPT", "DATA"}, {}},
+  {"size_552_at_mail", 2, Tls::None, true, Trust::Off,
+   R"("mail": {"code": 552, "text": "5.3.4 Taille maximale dépassée"})",
+   6, true, {"trop volumineux", "(552 5.3.4 Taille maximale dépassée)"}, 0, 1, false, {"MAIL"},
+   {"RCPT", "DATA"}},
   {"size_552_after_final_dot", 2, Tls::None, true, Trust::Off,
    R"("end_of_data": {"code": 552, "text": "5.3.4 Message trop gros"})",
    6, true, {"trop volumineux", "(552 5.3.4 Message trop gros)"}, 0, 1, false, {"DATA"}, {}},
@@ -336,7 +356,6 @@ class FaultMatrixTest : public ::testing::TestWithParam<FaultRow> {};
 
 TEST_P(FaultMatrixTest, Run) {
   const FaultRow& row = GetParam();
-  const auto testStart = Clock::now();
 
   FaultServer server(row.server);
   if (row.serverGone) server.Stop();
@@ -381,15 +400,19 @@ TEST_P(FaultMatrixTest, Run) {
   const std::vector<std::string> messages = toolkit.Messages();
   SCOPED_TRACE("server saw:\n" + Joined(commands) + "user read:\n" + Joined(messages) +
                "run took " + std::to_string(runSeconds) + " s");
+  std::printf("[ fault    ] %s: run %.2f s, teardown %.2f s, shown: %s\n", row.name, runSeconds,
+              teardownSeconds, messages.empty() ? "(nothing)" : messages.front().c_str());
+  std::fflush(stdout);
 
   // Bounded: the expected time-outs, plus slack; a time-out row really waited.
   const double bound = static_cast<double>(row.timeouts * kIdleTimeoutSeconds) +
                        row.pauseAfterCheckMs / 1000.0 + kSlackSeconds;
   EXPECT_LT(runSeconds, bound);
+  // Closing the sessions at exit counts too: the host waits for the process.
+  EXPECT_LT(runSeconds + teardownSeconds, bound);
   if (row.timeouts > 0) {
     EXPECT_GT(runSeconds, static_cast<double>(kIdleTimeoutSeconds) - 0.5);
   }
-  EXPECT_LT(teardownSeconds, static_cast<double>(kIdleTimeoutSeconds) + kSlackSeconds);
 
   // The marks as far as the run got.
   const std::vector<std::string>& steps = TFicheVellumo::AllSteps();
@@ -463,9 +486,6 @@ TEST_P(FaultMatrixTest, Run) {
     EXPECT_TRUE(accepted.empty());
   }
 
-  const double testSeconds = std::chrono::duration<double>(Clock::now() - testStart).count();
-  RecordProperty("run_seconds", std::to_string(runSeconds));
-  RecordProperty("test_seconds", std::to_string(testSeconds));
 }
 
 std::string RowName(const ::testing::TestParamInfo<FaultRow>& info) { return info.param.name; }

@@ -16,8 +16,9 @@ Per step an action (all fields optional):
 Steps: greeting, ehlo, helo, starttls, auth, noop, rset, mail, rcpt, data,
 end_of_data, quit, other; "rcpt_by_index" ({"1": action}, counted from 0 in
 each transaction) and "rcpt_by_address" ({"b@x": action}) refine "rcpt".
-"tls": "ok" | "garbage" | "close" | "silence" is what follows a 220 to
-STARTTLS. Server settings: "cert"/"key" (PEM files), "implicit_tls",
+"tls": "ok" | "garbage" (nonsense after the client's hello) | "close" |
+"silence" is what follows a 220 to STARTTLS (a "raw" reply starting with
+220 counts as one). Server settings: "cert"/"key" (PEM files), "implicit_tls",
 "offer_starttls" (default: when a certificate is given), "auth_mechanisms"
 (default ["PLAIN", "LOGIN"]; [] offers none), "size" (advertised SIZE,
 enforced at MAIL and at the end of data), "extensions" (more EHLO lines),
@@ -155,7 +156,7 @@ class Session:
             raw = action["raw"].encode("utf-8") if "raw" in action else b""
             raw += bytes.fromhex(action.get("raw_hex", ""))
             await self.write(raw)
-            sent = 0
+            sent = int(raw[:3]) if raw[:3].isdigit() else 0
         else:
             code = int(action.get("code", code))
             if "text" in action:
@@ -260,7 +261,12 @@ class Session:
         if how == "silence":
             await self.swallow_forever()
         if how == "garbage":
-            await self.write(b"\x15\x03\x01\x00\x02\x02\x28this is not TLS at all\r\n" * 4)
+            # Waits for the client's hello, then answers with nonsense.
+            try:
+                await asyncio.wait_for(self.reader.read(1), 10)
+            except asyncio.TimeoutError:
+                pass
+            await self.write(b"this is not TLS at all\r\n" * 8)
             await self.close()
         context = self.server.ssl_context()
         try:
