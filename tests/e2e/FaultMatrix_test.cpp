@@ -230,14 +230,19 @@ const std::vector<FaultRow> kRows = {
 
   // The connection dropped while idle, between the check and the send.
   {"idle_drop_between_check_and_send", 2, Tls::None, true, Trust::Off,
-   R"("idle_drop_after": 0.3, "idle_drop_connections": 1)",
+   R"("idle_drop_after": 0.3, "idle_drop_connections": 1, "idle_drop_armed_by": "NOOP")",
    7, false, {}, 0, 2, true, {"EHLO", "AUTH", "NOOP", "EHLO", "AUTH", "NOOP", "MAIL", "DATA"}, {},
    1000},
   {"idle_drop_with_421_notice", 2, Tls::None, true, Trust::Off,
-   R"("idle_drop_after": 0.3, "idle_drop_connections": 1, "idle_drop_reply": {"code": 421, "text": "4.4.2 Délai d'inactivité dépassé"})",
+   R"("idle_drop_after": 0.3, "idle_drop_connections": 1, "idle_drop_armed_by": "NOOP", "idle_drop_reply": {"code": 421, "text": "4.4.2 Délai d'inactivité dépassé"})",
    7, false, {}, 0, 2, true, {"NOOP", "EHLO", "AUTH", "NOOP", "MAIL", "DATA"}, {}, 1000},
+  {"idle_drop_then_reconnect_refused", 2, Tls::None, true, Trust::Off,
+   R"("idle_drop_after": 0.3, "idle_drop_connections": 1, "idle_drop_armed_by": "NOOP",
+    "connections": [{}, {"greeting": {"code": 421, "text": "4.7.0 Trop de connexions", "then": "close"}}])",
+   5, true, {"a interrompu la session", "(421 4.7.0 Trop de connexions)"}, 0, 2, false, {"NOOP"}, {"MAIL"},
+   1000},
   {"starttls_idle_drop_between_check_and_send", 2, Tls::Required, true, Trust::TestCa,
-   R"("offer_starttls": true, "idle_drop_after": 0.3, "idle_drop_connections": 1)",
+   R"("offer_starttls": true, "idle_drop_after": 0.3, "idle_drop_connections": 1, "idle_drop_armed_by": "NOOP")",
    7, false, {}, 0, 2, true, {"STARTTLS", "<tls>", "NOOP", "STARTTLS", "<tls>", "AUTH", "MAIL"}, {}, 1000},
 
   // QUIT, once the message was accepted: the mail went, the run succeeds.

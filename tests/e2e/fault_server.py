@@ -25,6 +25,8 @@ enforced at MAIL and at the end of data), "extensions" (more EHLO lines),
 "idle_drop_after" (seconds without a command before the server closes),
 "idle_drop_reply" (an action sent before that close), "idle_drop_connections"
 (how many of the first connections it applies to; default all),
+"idle_drop_armed_by" (the command whose reply starts the idle watch, e.g.
+"NOOP"; default: watched from the start),
 "connections" (a list of per-connection overrides, merged over the case),
 "transcript" (where to write the JSON transcript), "lifetime" (seconds).
 
@@ -188,7 +190,10 @@ class Session:
     async def read_line(self):
         drop_after = self.case.get("idle_drop_after")
         limit = self.case.get("idle_drop_connections")
-        if drop_after is not None and (limit is None or self.number <= int(limit)):
+        armed_by = self.case.get("idle_drop_armed_by")
+        armed = armed_by is None or any(
+            command.upper().startswith(armed_by.upper()) for command in self.record["commands"])
+        if drop_after is not None and armed and (limit is None or self.number <= int(limit)):
             try:
                 line = await asyncio.wait_for(self.reader.readline(), float(drop_after))
             except asyncio.TimeoutError:
