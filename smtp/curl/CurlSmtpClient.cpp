@@ -138,6 +138,24 @@ void CurlSmtpClient::Connect() {
   PrepareHandle();
   Set(handle_, CURLOPT_CUSTOMREQUEST, "NOOP");
   Perform();
+  RequireLogin();
+}
+
+void CurlSmtpClient::RequireLogin() {
+  if (Username.empty() || trace_.SentLogin()) return;
+  long connections = 0;
+  curl_easy_getinfo(handle_, CURLINFO_NUM_CONNECTS, &connections);
+  if (connections == 0) return;  // an earlier session, logged in back then
+  // libcurl goes on without a login when the server offers none (or only
+  // answers HELO); an account with a login must not pass as checked then.
+  Disconnect();
+  CurlFailure failure;
+  failure.Code = CURLE_LOGIN_DENIED;
+  failure.Host = Host;
+  failure.Port = Port;
+  failure.TcpConnected = true;
+  failure.Step = trace_.Step();
+  throw MailError(DescribeCurlFailure(failure));
 }
 
 bool CurlSmtpClient::Connected() {

@@ -33,6 +33,8 @@ class CurlSmtpClient : public SmtpClient {
   void DropDeadSession();
   // One transfer; throws MailError with the French description.
   void Perform();
+  // Throws MailError when a new session skipped the account's login.
+  void RequireLogin();
 
   static int OnDebug(CURL* handle, curl_infotype type, char* data, std::size_t size, void* self);
   static std::size_t OnWrite(char* data, std::size_t size, std::size_t count, void* self);

@@ -71,18 +71,21 @@ void SmtpSessionTrace::OnCommandSent(std::string_view bytes) {
 
 void SmtpSessionTrace::OnReplyReceived(std::string_view bytes) {
   if (quitting_) return;
-  partialLine_.append(bytes.substr(0, kMaxReplyText));
-  std::size_t start = 0;
+  // An overlong line keeps its head (the reply code and the start of the
+  // text) and its end of line; only the middle is dropped.
   for (;;) {
-    const auto end = partialLine_.find('\n', start);
-    if (end == std::string::npos) break;
-    std::string_view line(partialLine_.data() + start, end - start);
+    const auto end = bytes.find('\n');
+    const std::string_view piece = bytes.substr(0, end);
+    if (partialLine_.size() < kMaxReplyText) {
+      partialLine_.append(piece.substr(0, kMaxReplyText - partialLine_.size()));
+    }
+    if (end == std::string_view::npos) break;
+    std::string_view line(partialLine_);
     if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
     OnReplyLine(line);
-    start = end + 1;
+    partialLine_.clear();
+    bytes.remove_prefix(end + 1);
   }
-  partialLine_.erase(0, start);
-  if (partialLine_.size() > kMaxReplyText) partialLine_.clear();
 }
 
 void SmtpSessionTrace::OnReplyLine(std::string_view line) {

@@ -121,7 +121,7 @@ const std::vector<FaultRow> kRows = {
   // With HELO there is no login: a configured login must not be skipped.
   {"ehlo_refused_login_needed", 1, Tls::None, true, Trust::Off,
    R"("ehlo": {"code": 502, "text": "5.5.2 EHLO non pris en charge"})",
-   2, true, {"identification"}, 0, 1, false, {}, {"NOOP"}},
+   2, true, {"aucune méthode d'identification"}, 0, 1, false, {"EHLO", "HELO"}, {"MAIL"}},
   {"ehlo_and_helo_refused", 1, Tls::None, false, Trust::Off,
    R"("ehlo": {"code": 502, "text": "5.5.2 Non"}, "helo": {"code": 550, "text": "5.7.1 Accès refusé"})",
    2, true, {"a refusé la présentation", "(550 5.7.1 Accès refusé)"}, 0, 1, false, {"EHLO", "HELO"},
@@ -170,7 +170,7 @@ const std::vector<FaultRow> kRows = {
    2, true, {"temporairement", "(454 4.7.0 Service d'identification indisponible)"}, 0, 1, false,
    {"AUTH"}, {"NOOP"}},
   {"login_configured_none_offered", 1, Tls::None, true, Trust::Off, R"("auth_mechanisms": [])",
-   2, true, {"identification"}, 0, 1, false, {"EHLO"}, {"NOOP"}},
+   2, true, {"aucune méthode d'identification"}, 0, 1, false, {"EHLO"}, {"MAIL"}},
   {"login_no_usable_mechanism", 1, Tls::None, true, Trust::Off, R"("auth_mechanisms": ["X-FAKE"])",
    2, true, {"aucune méthode d'identification"}, 0, 1, false, {"EHLO"}, {"AUTH", "NOOP"}},
 
