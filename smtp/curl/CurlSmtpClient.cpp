@@ -1,6 +1,7 @@
 #include "smtp/curl/CurlSmtpClient.h"
 
 #include <cerrno>
+#include <algorithm>
 #include <ctime>
 #include <optional>
 #include <string>
@@ -99,6 +100,10 @@ void CurlSmtpClient::PrepareHandle() {
     curl_easy_setopt(handle_, CURLOPT_WRITEFUNCTION, &CurlSmtpClient::OnWrite);
     curl_easy_setopt(handle_, CURLOPT_WRITEDATA, this);
     curl_easy_setopt(handle_, CURLOPT_NOSIGNAL, 1L);
+    curl_easy_setopt(handle_, CURLOPT_SOCKOPTFUNCTION, &CurlSmtpClient::OnSocketOpened);
+    curl_easy_setopt(handle_, CURLOPT_SOCKOPTDATA, this);
+    curl_easy_setopt(handle_, CURLOPT_CLOSESOCKETFUNCTION, &CurlSmtpClient::OnSocketClosing);
+    curl_easy_setopt(handle_, CURLOPT_CLOSESOCKETDATA, this);
     curl_easy_setopt(handle_, CURLOPT_PROTOCOLS_STR, "smtp,smtps");
   }
 
@@ -186,6 +191,9 @@ void CurlSmtpClient::Perform() {
   errorBuffer_[0] = '\0';
   const CURLcode code = curl_easy_perform(handle_);
   if (code == CURLE_OK) return;
+  // A session left waiting for a reply is over; libcurl may still keep it
+  // and say QUIT on it at clean-up, waiting a whole time-out again.
+  if (trace_.AwaitingReply()) CutSession();
 
   CurlFailure failure;
   failure.Code = code;
@@ -217,12 +225,45 @@ void CurlSmtpClient::Perform() {
 
 int CurlSmtpClient::OnDebug(CURL*, curl_infotype type, char* data, std::size_t size, void* self) {
   auto* client = static_cast<CurlSmtpClient*>(self);
+  if (type == CURLINFO_HEADER_OUT && size >= 4 && std::string_view(data, 4) == "QUIT" &&
+      client->trace_.AwaitingReply()) {
+    // libcurl ends a failed session with QUIT and waits a whole time-out
+    // for its reply; a server that left a command unanswered will not
+    // answer that either.
+    client->CutSession();
+  }
   if (type == CURLINFO_HEADER_OUT) {
     client->trace_.OnCommandSent(std::string_view(data, size));
   } else if (type == CURLINFO_HEADER_IN) {
     client->trace_.OnReplyReceived(std::string_view(data, size));
   }
   return 0;
+}
+
+void CurlSmtpClient::CutSession() {
+  // Closing our side makes every later read and write fail at once.
+  for (curl_socket_t socket : sockets_) {
+#ifdef _WIN32
+    shutdown(socket, SD_BOTH);
+#else
+    shutdown(socket, SHUT_RDWR);
+#endif
+  }
+}
+
+int CurlSmtpClient::OnSocketOpened(void* self, curl_socket_t socket, curlsocktype) {
+  static_cast<CurlSmtpClient*>(self)->sockets_.push_back(socket);
+  return CURL_SOCKOPT_OK;
+}
+
+int CurlSmtpClient::OnSocketClosing(void* self, curl_socket_t socket) {
+  auto& sockets = static_cast<CurlSmtpClient*>(self)->sockets_;
+  sockets.erase(std::remove(sockets.begin(), sockets.end(), socket), sockets.end());
+#ifdef _WIN32
+  return closesocket(socket);
+#else
+  return close(socket);
+#endif
 }
 
 std::size_t CurlSmtpClient::OnWrite(char*, std::size_t size, std::size_t count, void*) {

@@ -5,6 +5,8 @@
 // connection; Disconnect cleans the handle up, which says QUIT.
 #include <curl/curl.h>
 
+#include <vector>
+
 #include "smtp/SmtpClient.h"
 #include "smtp/curl/CurlSmtpOptions.h"
 #include "smtp/curl/SmtpSessionTrace.h"
@@ -35,13 +37,19 @@ class CurlSmtpClient : public SmtpClient {
   void Perform();
   // Throws MailError when a new session skipped the account's login.
   void RequireLogin();
+  // Shuts the handle's sockets down, so that nothing waits on them.
+  void CutSession();
 
   static int OnDebug(CURL* handle, curl_infotype type, char* data, std::size_t size, void* self);
   static std::size_t OnWrite(char* data, std::size_t size, std::size_t count, void* self);
+  static int OnSocketOpened(void* self, curl_socket_t socket, curlsocktype purpose);
+  static int OnSocketClosing(void* self, curl_socket_t socket);
 
   CurlSmtpOptions options_;
   CURL* handle_ = nullptr;
   SmtpSessionTrace trace_;
+  // The handle's sockets, so that a session can be cut short.
+  std::vector<curl_socket_t> sockets_;
   char errorBuffer_[CURL_ERROR_SIZE] = {};
 };
 

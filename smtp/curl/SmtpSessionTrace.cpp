@@ -42,6 +42,7 @@ void SmtpSessionTrace::OnCommandSent(std::string_view bytes) {
   }
   replyCode_ = 0;
   replyText_.clear();
+  awaitingReply_ = true;
   if (verb == "EHLO" || verb == "HELO") {
     step_ = SmtpStep::Ehlo;
   } else if (verb == "STARTTLS") {
@@ -103,6 +104,7 @@ void SmtpSessionTrace::OnReplyLine(std::string_view line) {
   replyCode_ = (line[0] - '0') * 100 + (line[1] - '0') * 10 + (line[2] - '0');
   replyText_ = pendingText_;
   pendingText_.clear();
+  awaitingReply_ = replyCode_ == 354;
   if (step_ == SmtpStep::Connecting) {
     step_ = SmtpStep::Greeting;
   } else if (step_ == SmtpStep::Data && replyCode_ == 354) {

@@ -43,6 +43,9 @@ class SmtpSessionTrace {
   // True once a STARTTLS or AUTH command was sent in this transfer.
   bool SentStartTls() const { return sentStartTls_; }
   bool SentLogin() const { return sentLogin_; }
+  // True while the last command sent still waits for its final reply; after
+  // a 354 the reply to the message itself is awaited.
+  bool AwaitingReply() const { return awaitingReply_; }
 
  private:
   void OnReplyLine(std::string_view line);
@@ -58,6 +61,7 @@ class SmtpSessionTrace {
   bool sentStartTls_ = false;
   bool sentLogin_ = false;
   bool quitting_ = false;
+  bool awaitingReply_ = false;
 };
 
 }  // namespace vellumo
