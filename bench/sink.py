@@ -2,7 +2,9 @@
 throws message bytes away, so the client, not the server, sets the pace.
 
 Prints "PORT <n>" once listening. Per finished connection it appends one line
-to --log:  conn=<n> turns=<t> commands=<c> messages=<m> bytes=<b>
+to --log:  conn=<n> turns=<t> commands=<c> messages=<m> bytes=<b> accepted_ms=<a>
+"accepted_ms" runs from the TCP accept to the moment the last message's
+"250" went out: the session as the server saw it, without QUIT.
 "turns" counts the server replies the client waited for (it spoke again only
 after the reply was out): the SMTP round trips, greeting included.
 --reply-delay holds every reply back, standing in for a slow link.
@@ -33,22 +35,25 @@ class Session(asyncio.Protocol):
         self.messages = 0
         self.bytes = 0
         self.pending = 0
-        self.closing = False
+        self.accepted_ms = 0.0
 
     def connection_made(self, transport):
         Session.counter += 1
         self.number = Session.counter
         self.transport = transport
+        self.started = asyncio.get_running_loop().time()
         self.save = None
         self.reply(b"220 sink ESMTP\r\n")
 
-    def reply(self, text, close=False):
+    def reply(self, text, close=False, accepted=False):
         def send():
             self.pending -= 1
             if self.transport.is_closing():
                 return
             self.transport.write(text)
             self.replied = True
+            if accepted:
+                self.accepted_ms = (asyncio.get_running_loop().time() - self.started) * 1000
             if close:
                 self.transport.close()
         self.pending += 1
@@ -91,7 +96,7 @@ class Session(asyncio.Protocol):
             self.save.close()
             self.save = None
             self.options.save = None
-        self.reply(b"250 2.0.0 Ok: discarded\r\n")
+        self.reply(b"250 2.0.0 Ok: discarded\r\n", accepted=True)
         return data[used:]
 
     def write_saved(self, data):
@@ -120,8 +125,9 @@ class Session(asyncio.Protocol):
         if self.save:
             self.save.close()
         with open(self.options.log, "a") as log:
-            log.write("conn=%d turns=%d commands=%d messages=%d bytes=%d\n" % (
-                self.number, self.turns, self.commands, self.messages, self.bytes))
+            log.write("conn=%d turns=%d commands=%d messages=%d bytes=%d accepted_ms=%.1f\n" % (
+                self.number, self.turns, self.commands, self.messages, self.bytes,
+                self.accepted_ms))
 
 
 async def serve(options):
