@@ -231,6 +231,13 @@ std::string DescribeCurlFailure(const CurlFailure& f) {
       return "Erreur : le serveur SMTP " + host +
              " ne propose pas le chiffrement STARTTLS, exigé par la configuration.";
     case CURLE_RECV_ERROR:
+      // libcurl gives up on a reply longer than it accepts; the server is
+      // still there.
+      if (Contains(f.ErrorBuffer, "Too large")) {
+        return "Erreur : le serveur SMTP " + host + " a envoyé une réponse trop longue " +
+               During(f.Step) + ".";
+      }
+      [[fallthrough]];
     case CURLE_SEND_ERROR:
     case CURLE_GOT_NOTHING:
     case CURLE_PARTIAL_FILE:

@@ -113,11 +113,12 @@ const std::vector<FaultRow> kRows = {
    R"("ehlo": {"code": 502, "text": "5.5.2 EHLO non pris en charge"})",
    7, false, {}, 0, 1, true, {"EHLO", "HELO", "NOOP", "MAIL", "RCPT", "DATA"}, {}},
   {"ehlo_large_multiline_reply", 2, Tls::None, true, Trust::Off,
-   R"("extensions": ["8BITMIME", "X-PADDING-0000000000000000000000000000000000000000000000000000000000",
-    "X-PADDING-1111111111111111111111111111111111111111111111111111111111", "X-PADDING-2222222222222222222222222222222222222222222222222222222222",
-    "X-PADDING-3333333333333333333333333333333333333333333333333333333333", "X-PADDING-4444444444444444444444444444444444444444444444444444444444"],
-    "ehlo": {"pad": 9000})",
-   7, false, {}, 0, 1, true, {"EHLO", "AUTH", "MAIL", "DATA"}, {}},
+   R"("ehlo_filler_lines": 60)",
+   7, false, {}, 0, 1, true, {"EHLO", "AUTH PLAIN", "MAIL", "DATA"}, {}},
+  // libcurl 7.88 gives up on this one; the user must not read that the
+  // server closed the connection.
+  {"ehlo_reply_too_large", 1, Tls::None, true, Trust::Off, R"("ehlo_filler_lines": 150)",
+   2, true, {"réponse trop longue", "(EHLO)"}, 0, 1, false, {"EHLO"}, {"AUTH"}},
   // With HELO there is no login: a configured login must not be skipped.
   {"ehlo_refused_login_needed", 1, Tls::None, true, Trust::Off,
    R"("ehlo": {"code": 502, "text": "5.5.2 EHLO non pris en charge"})",

@@ -21,7 +21,8 @@ each transaction) and "rcpt_by_address" ({"b@x": action}) refine "rcpt".
 220 counts as one). Server settings: "cert"/"key" (PEM files), "implicit_tls",
 "offer_starttls" (default: when a certificate is given), "auth_mechanisms"
 (default ["PLAIN", "LOGIN"]; [] offers none), "size" (advertised SIZE,
-enforced at MAIL and at the end of data), "extensions" (more EHLO lines),
+enforced at MAIL and at the end of data), "extensions" (more EHLO lines), "ehlo_filler_lines" (that many 70-byte
+made-up extensions before the AUTH line),
 "idle_drop_after" (seconds without a command before the server closes),
 "idle_drop_reply" (an action sent before that close), "idle_drop_connections"
 (how many of the first connections it applies to; default all),
@@ -210,6 +211,8 @@ class Session:
     def ehlo_lines(self):
         lines = ["fault.test greets you"]
         lines += self.case.get("extensions", ["8BITMIME", "ENHANCEDSTATUSCODES"])
+        for i in range(int(self.case.get("ehlo_filler_lines", 0))):
+            lines.append(("X-FILLER-%04d-" % i).ljust(70, "f"))
         if self.case.get("size"):
             lines.append("SIZE %d" % int(self.case["size"]))
         offer_tls = self.case.get("offer_starttls", bool(self.case.get("cert")))
