@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <cctype>
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <memory>
@@ -380,6 +381,11 @@ TEST_P(FaultMatrixTest, Run) {
   SlowToolkit toolkit;
   toolkit.pauseAfter = "ImgEtatConnexionResultatYes";
   toolkit.pauseMs = row.pauseAfterCheckMs;
+  // The user takes the manual save whenever it is offered.
+  const std::string saveFolder = (dir.Path() / "envoi-manuel").string();
+  toolkit.answer = DialogAnswer::Yes;
+  toolkit.chooserConfirms = true;
+  toolkit.chosenFolder = saveFolder;
   FakeSystem system;
   auto clients = std::make_unique<CurlSmtpClientFactory>(options);
   auto fiche = std::make_unique<TFicheVellumo>(toolkit, system, *clients);
@@ -442,6 +448,10 @@ TEST_P(FaultMatrixTest, Run) {
     EXPECT_TRUE(IsShowable(shown)) << shown;
     // The server's words are cut; the whole sentence stays readable.
     EXPECT_LE(shown.size(), 600u);
+    const auto quoted = shown.rfind(" (");
+    if (quoted != std::string::npos) {
+      EXPECT_LE(shown.size() - quoted, 320u) << shown;
+    }
     EXPECT_EQ(shown.find(kPassword), std::string::npos);
     EXPECT_EQ(shown.find(Base64(kPassword)), std::string::npos);
 
@@ -452,8 +462,15 @@ TEST_P(FaultMatrixTest, Run) {
         << added;
 
     const int question = toolkit.IndexOf(kSaveQuestion);
+    const std::string copy = "copy " + documentPath + " -> " + saveFolder + "/commande-42.pdf";
     if (row.runMode == 2) {
       EXPECT_GT(question, toolkit.IndexOf("message " + shown));
+      EXPECT_GT(toolkit.IndexOf("chooser Selectionnez un dossier"), question);
+      // The document's keys are read by the send step: a failure before it
+      // leaves nothing to copy, and the offer ends silently.
+      const bool documentKnown = row.passed >= 4;
+      EXPECT_EQ(std::find(system.events.begin(), system.events.end(), copy) != system.events.end(),
+                documentKnown);
     } else {
       EXPECT_EQ(question, -1);
     }
@@ -461,6 +478,7 @@ TEST_P(FaultMatrixTest, Run) {
     EXPECT_EQ(messages, row.says);
     EXPECT_EQ(iniAfter, iniBefore);
     EXPECT_EQ(toolkit.IndexOf(kSaveQuestion), -1);
+    EXPECT_EQ(toolkit.IndexOf("chooser Selectionnez un dossier"), -1);
   }
 
   // What the server saw.
