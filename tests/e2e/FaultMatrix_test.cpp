@@ -6,8 +6,8 @@
 // saw, and that the run ends in bounded time.
 #include <gtest/gtest.h>
 
-#include <cctype>
 #include <algorithm>
+#include <cctype>
 #include <chrono>
 #include <cstdio>
 #include <memory>
@@ -32,8 +32,8 @@ using Clock = std::chrono::steady_clock;
 // Short enough to keep the matrix fast, long enough for a loaded machine.
 constexpr long kConnectTimeoutSeconds = 3;
 constexpr long kIdleTimeoutSeconds = 3;
-// Slack on top of the time-outs a run is expected to sit through.
-// Less than one time-out, so that a second wait on a silent server shows.
+// Slack on top of the time-outs a run is expected to sit through; less
+// than one time-out, so that a second wait on a silent server shows.
 constexpr double kSlackSeconds = 2.0;
 
 constexpr const char* kPassword = "Mot-de-passe-7!";
