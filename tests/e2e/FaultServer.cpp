@@ -22,11 +22,6 @@ extern char** environ;
 namespace vellumo::testing {
 namespace {
 
-std::string EnvOr(const char* name, const std::string& fallback) {
-  const char* value = std::getenv(name);
-  return value != nullptr && *value != '\0' ? value : fallback;
-}
-
 std::string JsonString(const std::string& text) {
   std::string out = "\"";
   for (char c : text) {
@@ -227,22 +222,6 @@ bool StartsWithNoCase(const std::string& text, const std::string& prefix) {
 }
 
 // Reads one line from `fd` within `timeoutMs`; empty on time-out or end.
-std::string ReadLineFrom(int fd, int timeoutMs) {
-  std::string line;
-  const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
-  while (line.empty() || line.back() != '\n') {
-    const auto left =
-        std::chrono::duration_cast<std::chrono::milliseconds>(end - std::chrono::steady_clock::now())
-            .count();
-    if (left <= 0) return {};
-    pollfd p{fd, POLLIN, 0};
-    if (poll(&p, 1, static_cast<int>(left)) <= 0) continue;
-    char c = 0;
-    if (read(fd, &c, 1) != 1) return {};
-    line.push_back(c);
-  }
-  return line;
-}
 
 }  // namespace
 
@@ -303,65 +282,12 @@ FaultServer::FaultServer(const std::string& caseMembers) {
   json += "}";
   const std::string casePath = dir_.Write("case.json", json);
 
-  const std::vector<std::string> args = {
-      EnvOr("VELLUMO_PYTHON", "/usr/bin/python3"),
-      EnvOr("VELLUMO_TEST_SCRIPTS", "tests/e2e") + "/fault_server.py", casePath};
-  std::vector<char*> argv;
-  for (const std::string& arg : args) argv.push_back(const_cast<char*>(arg.c_str()));
-  argv.push_back(nullptr);
-
-  int in[2];
-  int out[2];
-  if (pipe2(in, O_CLOEXEC) != 0) throw std::runtime_error("pipe failed");
-  if (pipe2(out, O_CLOEXEC) != 0) {
-    close(in[0]);
-    close(in[1]);
-    throw std::runtime_error("pipe failed");
-  }
-  posix_spawn_file_actions_t actions;
-  posix_spawn_file_actions_init(&actions);
-  posix_spawn_file_actions_adddup2(&actions, in[0], STDIN_FILENO);
-  posix_spawn_file_actions_adddup2(&actions, out[1], STDOUT_FILENO);
-  const int spawned = posix_spawn(&pid_, argv[0], &actions, nullptr, argv.data(), environ);
-  posix_spawn_file_actions_destroy(&actions);
-  close(in[0]);
-  close(out[1]);
-  stdinFd_ = in[1];
-  if (spawned != 0) {
-    pid_ = -1;
-    close(out[0]);
-    Stop();
-    throw std::runtime_error("cannot start " + args[1]);
-  }
-  const std::string line = ReadLineFrom(out[0], 15000);
-  close(out[0]);
-  if (line.rfind("PORT ", 0) != 0) {
-    Stop();
-    throw std::runtime_error("the fault server did not start (" + args[1] + ")");
-  }
-  port_ = static_cast<std::uint16_t>(std::stoi(line.substr(5)));
+  process_.Start({TestScript("fault_server.py"), casePath}, "the fault server");
 }
 
 FaultServer::~FaultServer() { Stop(); }
 
-void FaultServer::Stop() {
-  if (stdinFd_ >= 0) {
-    close(stdinFd_);  // the server's cue to end
-    stdinFd_ = -1;
-  }
-  if (pid_ <= 0) return;
-  int status = 0;
-  for (int i = 0; i < 250; ++i) {  // up to 5 s for a clean end
-    if (waitpid(pid_, &status, WNOHANG) == pid_) {
-      pid_ = -1;
-      return;
-    }
-    std::this_thread::sleep_for(std::chrono::milliseconds(20));
-  }
-  kill(pid_, SIGKILL);
-  waitpid(pid_, &status, 0);
-  pid_ = -1;
-}
+void FaultServer::Stop() { process_.Stop(); }
 
 FaultTranscript FaultServer::Transcript() {
   Stop();

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "e2e/ServerProcess.h"
 #include "fakes/TempDirectory.h"
 
 namespace vellumo::testing {
@@ -69,7 +70,7 @@ class FaultServer {
   FaultServer(const FaultServer&) = delete;
   FaultServer& operator=(const FaultServer&) = delete;
 
-  std::uint16_t Port() const { return port_; }
+  std::uint16_t Port() const { return process_.Port(); }
   // Ends the server and waits for it; idempotent.
   void Stop();
   // Stops the server, then reads its transcript.
@@ -77,9 +78,7 @@ class FaultServer {
 
  private:
   TempDirectory dir_;
-  pid_t pid_ = -1;
-  int stdinFd_ = -1;
-  std::uint16_t port_ = 0;
+  ServerProcess process_;  // after dir_: stopped before its folder goes
 };
 
 }  // namespace vellumo::testing

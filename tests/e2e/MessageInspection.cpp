@@ -5,13 +5,10 @@
 #include <memory>
 #include <stdexcept>
 
+#include "e2e/ServerProcess.h"
+
 namespace vellumo::testing {
 namespace {
-
-std::string EnvOr(const char* name, const std::string& fallback) {
-  const char* value = std::getenv(name);
-  return value != nullptr && *value != '\0' ? value : fallback;
-}
 
 std::string Unescape(const std::string& value) {
   std::string out;
@@ -30,9 +27,8 @@ std::string Unescape(const std::string& value) {
 
 std::map<std::string, std::string> InspectMessage(const std::string& messagePath,
                                                   const std::string& script) {
-  const std::string command = "'" + EnvOr("VELLUMO_PYTHON", "/usr/bin/python3") + "' '" +
-                              EnvOr("VELLUMO_TEST_SCRIPTS", "tests/e2e") +
-                              "/" + script + "' '" + messagePath + "'";
+  const std::string command =
+      "'" + TestPython() + "' '" + TestScript(script) + "' '" + messagePath + "'";
   std::unique_ptr<FILE, int (*)(FILE*)> pipe(popen(command.c_str(), "r"), pclose);
   if (!pipe) throw std::runtime_error("cannot run " + command);
   std::string output;

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "e2e/ServerProcess.h"
 #include "fakes/TempDirectory.h"
 
 namespace vellumo::testing {
@@ -57,7 +58,7 @@ class SmtpTestServer {
   SmtpTestServer(const SmtpTestServer&) = delete;
   SmtpTestServer& operator=(const SmtpTestServer&) = delete;
 
-  std::uint16_t Port() const { return port_; }
+  std::uint16_t Port() const { return process_.Port(); }
   // Messages completely received so far, in arrival order.
   std::vector<ReceivedMessage> Messages() const;
   // TCP connections accepted so far.
@@ -78,9 +79,7 @@ class SmtpTestServer {
   static void Pause();
 
   TempDirectory dir_;
-  pid_t pid_ = -1;
-  int stdinFd_ = -1;
-  std::uint16_t port_ = 0;
+  ServerProcess process_;  // after dir_: stopped before its folder goes
 };
 
 template <typename Predicate>
