@@ -14,7 +14,7 @@
 #include <string>
 #include <vector>
 
-#include "e2e/MessageInspection.h"
+#include "e2e/SentMailReader.h"
 #include "e2e/SmtpTestServer.h"
 #include "e2e/TestCertificates.h"
 #include "fakes/TempDirectory.h"
@@ -538,7 +538,7 @@ TEST_F(CurlSmtpClientTest, SentMessageReadsBackIntactWithPythonsEmailPackage) {
   const std::vector<std::string> recipients = {"client@exemple.fr", "copie@exemple.fr",
                                                "cache@exemple.fr"};
   EXPECT_EQ(messages[0].Recipients, recipients);
-  const auto read = testing::InspectMessage(messages[0].Path);
+  const auto read = testing::ReadSentMail(messages[0].Path);
   EXPECT_EQ(read.at("subject"), "Relevé de décembre — n° 42");
   EXPECT_EQ(read.at("from"), "Agence Étoile <agence@exemple.fr>");
   EXPECT_EQ(read.at("to"), "client@exemple.fr");
@@ -561,7 +561,7 @@ TEST_F(CurlSmtpClientTest, MessageWithoutAttachmentHasOnlyItsText) {
   client->Send(SmallMessage());
   const auto messages = server.Messages();
   ASSERT_EQ(messages.size(), 1u);
-  const auto read = testing::InspectMessage(messages[0].Path);
+  const auto read = testing::ReadSentMail(messages[0].Path);
   EXPECT_EQ(read.at("attachment-count"), "0");
   EXPECT_EQ(read.at("body"), "Bonjour.");
 }

@@ -19,6 +19,7 @@
 
 #include "app/UnitFicheVellumo.h"
 #include "e2e/FaultServer.h"
+#include "fakes/FakeSystem.h"
 #include "fakes/FakeToolkit.h"
 #include "fakes/TempDirectory.h"
 #include "smtp/curl/CurlSmtpClientFactory.h"

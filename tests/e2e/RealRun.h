@@ -4,6 +4,7 @@
 #include <string>
 
 #include "app/UnitFicheVellumo.h"
+#include "fakes/FakeSystem.h"
 #include "fakes/FakeToolkit.h"
 #include "fakes/TempDirectory.h"
 #include "smtp/curl/CurlSmtpClientFactory.h"

@@ -8,7 +8,7 @@
 #include <thread>
 
 #include "config/IniFile.h"
-#include "e2e/MessageInspection.h"
+#include "e2e/SentMailReader.h"
 #include "e2e/RealRun.h"
 #include "e2e/SmtpTestServer.h"
 #include "e2e/TestCertificates.h"
@@ -191,7 +191,7 @@ TEST(SendRun, EverythingArrivesIntactThroughStartTlsWithLogin) {
                                       "compta@exemple.fr", "direction@exemple.fr",
                                       "archives@exemple.fr"}));
 
-  auto mail = InspectMessage(received.Path, "read_sent_mail.py");
+  auto mail = ReadSentMail(received.Path);
   EXPECT_EQ(mail["defects"], "0");
   EXPECT_EQ(mail["subject"], "Votre commande n°42 : 1 250,00 € réglés");
   EXPECT_EQ(mail["from"], "Service Ventes Été <ventes@exemple.fr>");
@@ -211,7 +211,7 @@ TEST(SendRun, EverythingArrivesIntactThroughStartTlsWithLogin) {
   EXPECT_EQ(mail["attachment-name"], "Commande n°42 été.pdf");
   EXPECT_EQ(mail["attachment-type"], "application/pdf");
   EXPECT_EQ(mail["attachment-size"], std::to_string(20 * 1024 * 1024));
-  auto source = InspectMessage(document, "sha256_of_file.py");
+  auto source = RunPythonFields("sha256_of_file.py", document);
   EXPECT_EQ(mail["attachment-sha256"], source["sha256"]);
   EXPECT_EQ(f.run.IniBytes().find("ExportationMailErreur"), std::string::npos);
 }
@@ -239,7 +239,7 @@ TEST(SendRun, PriorityAndReadReceiptHeaders) {
                        "EnvoyerA=client@exemple.com\nObjet=p\n" + c.keys));
     run.fiche.FormActivate();
     ASSERT_TRUE(run.toolkit.Messages().empty()) << c.keys << ": " << run.toolkit.Messages()[0];
-    auto mail = InspectMessage(f.server.Messages().back().Path, "read_sent_mail.py");
+    auto mail = ReadSentMail(f.server.Messages().back().Path);
     EXPECT_EQ(mail["x-priority"].substr(0, 1), c.xPriority) << c.keys;
     EXPECT_EQ(mail["importance"], c.importance) << c.keys;
     EXPECT_EQ(mail["disposition-notification-to"], c.receipt ? "ventes@exemple.fr" : "")

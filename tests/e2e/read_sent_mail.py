@@ -1,7 +1,8 @@
 """Reads one raw message with Python's email package, as a mail program
 would, and prints "key=value" lines (newlines in values written as \\n):
 decoded headers, the plain-text body, the attachment's name, type, size and
-sha256, the longest raw line, and the number of parser defects."""
+sha256 (and its bytes in hexadecimal when small), the longest raw line, and
+the number of parser defects."""
 
 import hashlib
 import sys
@@ -11,6 +12,9 @@ from email.parser import BytesParser
 HEADERS = ("subject", "from", "to", "cc", "bcc", "reply-to", "date", "message-id",
            "mime-version", "x-priority", "importance", "x-msmail-priority",
            "disposition-notification-to")
+
+# Larger attachments are compared by their sha256 only.
+SMALL_ATTACHMENT = 1 << 20
 
 
 def show(key, value):
@@ -31,8 +35,8 @@ def main():
     show("longest-line", max(len(line) for line in raw.split(b"\r\n")))
     # A line break must travel as a line break, not as an encoded CR.
     show("encoded-cr", raw.count(b"=0D"))
-    show("body-transfer-encoding", message.get_body(("plain",))["content-transfer-encoding"])
     body = message.get_body(preferencelist=("plain",))
+    show("body-transfer-encoding", body["content-transfer-encoding"] if body is not None else None)
     text = body.get_content() if body is not None else None
     show("body", text.replace("\r\n", "\n") if text is not None else None)
     attachments = list(message.iter_attachments())
@@ -43,6 +47,8 @@ def main():
         show("attachment-type", attachments[0].get_content_type())
         show("attachment-size", len(data))
         show("attachment-sha256", hashlib.sha256(data).hexdigest())
+        if len(data) <= SMALL_ATTACHMENT:
+            show("attachment-hex", data.hex())
 
 
 if __name__ == "__main__":

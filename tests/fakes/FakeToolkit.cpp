@@ -78,11 +78,4 @@ int FakeToolkit::IndexOf(const std::string& event) const {
   return found == events.end() ? -1 : static_cast<int>(found - events.begin());
 }
 
-void FakeSystem::Sleep(int milliseconds) { events.push_back("sleep " + std::to_string(milliseconds)); }
-
-bool FakeSystem::CopyFile(const std::string& source, const std::string& destination) {
-  events.push_back("copy " + source + " -> " + destination);
-  return copySucceeds;
-}
-
 }  // namespace vellumo::testing

@@ -4,7 +4,6 @@
 #include <string>
 #include <vector>
 
-#include "app/SystemServices.h"
 #include "app/Toolkit.h"
 
 namespace vellumo::testing {
@@ -40,15 +39,6 @@ class FakeToolkit : public Toolkit {
 
  private:
   std::vector<std::pair<std::string, bool>> images_;
-};
-
-class FakeSystem : public SystemServices {
- public:
-  void Sleep(int milliseconds) override;
-  bool CopyFile(const std::string& source, const std::string& destination) override;
-
-  std::vector<std::string> events;
-  bool copySucceeds = true;
 };
 
 }  // namespace vellumo::testing

@@ -4,6 +4,7 @@
 
 #include "app/UnitFicheVellumo.h"
 #include "fakes/FakeSmtpClient.h"
+#include "fakes/FakeSystem.h"
 #include "fakes/FakeToolkit.h"
 #include "fakes/TempDirectory.h"
 

@@ -16,6 +16,7 @@
 #include "app/UnitFicheVellumo.h"
 #include "app/qt/VellumoDialog.h"
 #include "tests/fakes/FakeSmtpClient.h"
+#include "tests/fakes/FakeSystem.h"
 #include "tests/fakes/FakeToolkit.h"
 
 namespace vellumo {

@@ -1,4 +1,4 @@
-#include "e2e/MessageInspection.h"
+#include "e2e/SentMailReader.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -25,10 +25,10 @@ std::string Unescape(const std::string& value) {
 
 }  // namespace
 
-std::map<std::string, std::string> InspectMessage(const std::string& messagePath,
-                                                  const std::string& script) {
+std::map<std::string, std::string> RunPythonFields(const std::string& script,
+                                                   const std::string& path) {
   const std::string command =
-      "'" + TestPython() + "' '" + TestScript(script) + "' '" + messagePath + "'";
+      "'" + TestPython() + "' '" + TestScript(script) + "' '" + path + "'";
   std::unique_ptr<FILE, int (*)(FILE*)> pipe(popen(command.c_str(), "r"), pclose);
   if (!pipe) throw std::runtime_error("cannot run " + command);
   std::string output;
@@ -47,6 +47,10 @@ std::map<std::string, std::string> InspectMessage(const std::string& messagePath
     start = end + 1;
   }
   return fields;
+}
+
+std::map<std::string, std::string> ReadSentMail(const std::string& messagePath) {
+  return RunPythonFields("read_sent_mail.py", messagePath);
 }
 
 std::string HexOf(const std::string& bytes) {

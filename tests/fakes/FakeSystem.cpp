@@ -1,0 +1,12 @@
+#include "fakes/FakeSystem.h"
+
+namespace vellumo::testing {
+
+void FakeSystem::Sleep(int milliseconds) { events.push_back("sleep " + std::to_string(milliseconds)); }
+
+bool FakeSystem::CopyFile(const std::string& source, const std::string& destination) {
+  events.push_back("copy " + source + " -> " + destination);
+  return copySucceeds;
+}
+
+}  // namespace vellumo::testing

@@ -1,0 +1,20 @@
+#pragma once
+// Records the pauses and copies asked of the system; a copy succeeds or
+// fails as told, touching no file.
+#include <string>
+#include <vector>
+
+#include "app/SystemServices.h"
+
+namespace vellumo::testing {
+
+class FakeSystem : public SystemServices {
+ public:
+  void Sleep(int milliseconds) override;
+  bool CopyFile(const std::string& source, const std::string& destination) override;
+
+  std::vector<std::string> events;
+  bool copySucceeds = true;
+};
+
+}  // namespace vellumo::testing
