@@ -6,7 +6,9 @@
 
 #include <cerrno>
 #include <chrono>
+#include <cstdio>
 #include <filesystem>
+#include <random>
 #include <thread>
 #include <vector>
 
@@ -61,6 +63,24 @@ bool CopyContent(int from, int to) {
   }
 }
 
+// Creates a new file next to the destination for the copy in progress,
+// asking for the usual mode so that the umask applies as to any new file.
+int CreateTemporary(const fs::path& folder, const std::string& name, std::string& path) {
+  // A long name is left out: the temporary one must stay within the
+  // 255-byte limit of a file name.
+  const std::string base = "." + (name.size() > 200 ? std::string("vellumo") : name) + ".";
+  std::minstd_rand random(static_cast<std::uint_fast32_t>(
+      std::chrono::steady_clock::now().time_since_epoch().count() ^ ::getpid()));
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    char suffix[16];
+    std::snprintf(suffix, sizeof suffix, "%08x", static_cast<unsigned>(random()));
+    path = (folder / (base + suffix)).string();
+    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    if (fd >= 0 || errno != EEXIST) return fd;
+  }
+  return -1;
+}
+
 bool SameFile(const fs::path& a, const fs::path& b) {
   std::error_code ec;
   return fs::equivalent(a, b, ec) && !ec;
@@ -72,32 +92,47 @@ void FileSystemServices::Sleep(int milliseconds) {
   std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds));
 }
 
-bool FileSystemServices::CopyFile(const std::string& source, const std::string& destination) {
+CopyResult FileSystemServices::CopyFile(const std::string& source,
+                                        const std::string& destination) {
   const fs::path from(source);
   const fs::path to(destination);
-  if (SameFile(from, to)) return false;
+  if (SameFile(from, to)) return CopyResult::Failed;
 
-  FileDescriptor in(::open(source.c_str(), O_RDONLY | O_CLOEXEC));
-  if (in.get() < 0) return false;
+  // Looked at before it is opened: opening a pipe for reading waits for a
+  // writer.
   struct stat sourceInfo {};
-  if (::fstat(in.get(), &sourceInfo) != 0 || !S_ISREG(sourceInfo.st_mode)) return false;
+  if (::stat(source.c_str(), &sourceInfo) != 0 || !S_ISREG(sourceInfo.st_mode)) {
+    return CopyResult::Failed;
+  }
+  FileDescriptor in(::open(source.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY));
+  if (in.get() < 0) return CopyResult::Failed;
+  if (::fstat(in.get(), &sourceInfo) != 0 || !S_ISREG(sourceInfo.st_mode)) {
+    return CopyResult::Failed;
+  }
+
+  struct stat existing {};
+  const bool replacing = ::stat(destination.c_str(), &existing) == 0;
+  if (!replacing && errno != ENOENT) return CopyResult::Failed;
+  if (replacing) {
+    if (!S_ISREG(existing.st_mode)) return CopyResult::Failed;
+    // Windows will not overwrite a read-only file; neither do we, root or not.
+    if ((existing.st_mode & 0222) == 0) return CopyResult::DestinationReadOnly;
+    if (::access(destination.c_str(), W_OK) != 0) return CopyResult::Failed;
+  }
 
   fs::path folder = to.parent_path();
   if (folder.empty()) folder = ".";
-  std::string temporary = (folder / ("." + to.filename().string() + ".XXXXXX")).string();
-  FileDescriptor out(::mkstemp(temporary.data()));
-  if (out.get() < 0) return false;
+  std::string temporary;
+  FileDescriptor out(CreateTemporary(folder, to.filename().string(), temporary));
+  if (out.get() < 0) return CopyResult::Failed;
 
-  // mkstemp makes the file private; give the copy the usual permissions.
-  const mode_t mask = ::umask(0);
-  ::umask(mask);
-  bool ok = ::fchmod(out.get(), 0666 & ~mask) == 0;
+  bool ok = !replacing || ::fchmod(out.get(), existing.st_mode & 07777) == 0;
   ok = ok && CopyContent(in.get(), out.get());
   ok = ok && ::fsync(out.get()) == 0;
   ok = out.Close() && ok;
   ok = ok && ::rename(temporary.c_str(), destination.c_str()) == 0;
   if (!ok) ::unlink(temporary.c_str());
-  return ok;
+  return ok ? CopyResult::Copied : CopyResult::Failed;
 }
 
 }  // namespace vellumo

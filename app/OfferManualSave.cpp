@@ -1,6 +1,7 @@
 // After a failed send: copy the document into a folder the user picks, so
 // the order can be sent by hand.
 #include <filesystem>
+#include <string>
 
 #include "app/SystemServices.h"
 #include "app/Toolkit.h"
@@ -14,6 +15,8 @@ constexpr const char* kSaveQuestion =
     "Voulez-vous enregistrer votre commande afin de l'envoyer manuellement ?";
 constexpr const char* kChooserTitle = "Selectionnez un dossier";
 constexpr const char* kCannotSaveText = "Impossible d'enregistrer le document à cet emplacement.";
+constexpr const char* kReadOnlyCopyText =
+    "Un fichier du même nom s'y trouve déjà en lecture seule : il n'a pas été remplacé.";
 
 // The document's name comes from the host's file: it must name a file in
 // the chosen folder and nothing else.
@@ -50,7 +53,16 @@ void TFicheVellumo::OfferManualSave() {
     destination += static_cast<char>(std::filesystem::path::preferred_separator);
   destination += DocumentFileName();
 
-  if (!system_.CopyFile(DocumentPath(), destination)) toolkit_.ShowMessage(kCannotSaveText);
+  switch (system_.CopyFile(DocumentPath(), destination)) {
+    case CopyResult::Copied:
+      break;
+    case CopyResult::Failed:
+      toolkit_.ShowMessage(kCannotSaveText);
+      break;
+    case CopyResult::DestinationReadOnly:
+      toolkit_.ShowMessage(std::string(kCannotSaveText) + "\n" + kReadOnlyCopyText);
+      break;
+  }
 }
 
 }  // namespace vellumo

@@ -1,13 +1,9 @@
 #include "smtp/curl/CurlMessageUpload.h"
 
-#include <filesystem>
-#include <fstream>
-#include <system_error>
-
 #include "mail/MailMessage.h"
 #include "mail/MessageWireFormat.h"
 #include "smtp/MailError.h"
-#include "smtp/curl/CurlErrorText.h"
+#include "smtp/curl/AttachmentStream.h"
 
 namespace vellumo {
 namespace {
@@ -37,24 +33,12 @@ void Check(CURLcode code) {
 
 }  // namespace
 
-void CheckAttachmentReadable(const std::string& storedPath) {
-  const std::string shown = PrintableText(storedPath, 250);
-  std::error_code error;
-  const std::filesystem::path path(std::u8string(storedPath.begin(), storedPath.end()));
-  if (!std::filesystem::exists(path, error)) {
-    throw MailError("Erreur : la pièce jointe « " + shown + " » est introuvable.");
-  }
-  std::ifstream file(path, std::ios::binary);
-  if (!std::filesystem::is_regular_file(path, error) || !file.is_open()) {
-    throw MailError("Erreur : la pièce jointe « " + shown + " » ne peut pas être lue.");
-  }
-}
-
 CurlMessageUpload::CurlMessageUpload(CURL* handle, const MailMessage& message, std::time_t now)
     : handle_(handle) {
   const MailEnvelope envelope = BuildEnvelope(message);
   const AttachmentFile* attachment = message.Attachment();
-  if (attachment != nullptr) CheckAttachmentReadable(attachment->StoredPath);
+  // Opened now, when the send begins: what goes out is the file as it is now.
+  if (attachment != nullptr) attachment_ = std::make_unique<AttachmentStream>(attachment->StoredPath);
 
   try {
     for (const std::string& recipient : envelope.Recipients) {
@@ -78,14 +62,14 @@ CurlMessageUpload::CurlMessageUpload(CURL* handle, const MailMessage& message, s
     if (attachment != nullptr) {
       curl_mimepart* file = curl_mime_addpart(mime_);
       if (file == nullptr) throw MailError("Erreur : mémoire insuffisante pour préparer le message.");
-      // Streamed from disk while sending, never held whole in memory.
-      Check(curl_mime_filedata(file, attachment->StoredPath.c_str()));
+      // Streamed from disk while sending, never held whole in memory; the
+      // stream encodes it, so the transfer encoding is ours to name.
+      Check(curl_mime_data_cb(file, attachment_->EncodedSize(), &AttachmentStream::Read,
+                              &AttachmentStream::Seek, nullptr, attachment_.get()));
       Check(curl_mime_type(file, ContentTypeForFileName(attachment->FileName).c_str()));
-      Check(curl_mime_encoder(file, "base64"));
-      // Our own Content-Disposition carries the exact (RFC 2231) name;
-      // libcurl's would carry the stored path's last element.
-      Check(curl_mime_filename(file, nullptr));
+      // Our own Content-Disposition carries the exact (RFC 2231) name.
       curl_slist* partHeaders = Append(nullptr, AttachmentDispositionHeader(attachment->FileName));
+      partHeaders = Append(partHeaders, "Content-Transfer-Encoding: base64");
       const CURLcode taken = curl_mime_headers(file, partHeaders, 1);
       if (taken != CURLE_OK) curl_slist_free_all(partHeaders);
       Check(taken);
@@ -102,6 +86,11 @@ CurlMessageUpload::CurlMessageUpload(CURL* handle, const MailMessage& message, s
 }
 
 CurlMessageUpload::~CurlMessageUpload() { Release(); }
+
+const std::string& CurlMessageUpload::DocumentFailure() const {
+  static const std::string none;
+  return attachment_ ? attachment_->Failure() : none;
+}
 
 void CurlMessageUpload::Release() {
   curl_easy_setopt(handle_, CURLOPT_MIMEPOST, nullptr);

@@ -6,20 +6,27 @@
 #include <curl/curl.h>
 
 #include <ctime>
+#include <memory>
 #include <string>
 
 namespace vellumo {
 
+class AttachmentStream;
 class MailMessage;
 
 class CurlMessageUpload {
  public:
   // Throws MailError (French) when the envelope cannot be built or the
-  // attachment file is missing or unreadable: nothing is set on the handle.
+  // attachment file is missing, not a regular file or unreadable: nothing
+  // is set on the handle.
   CurlMessageUpload(CURL* handle, const MailMessage& message, std::time_t now);
   ~CurlMessageUpload();
   CurlMessageUpload(const CurlMessageUpload&) = delete;
   CurlMessageUpload& operator=(const CurlMessageUpload&) = delete;
+
+  // After a failed transfer: why the document stopped it (it changed or
+  // could not be read to its end), in French; empty when it did not.
+  const std::string& DocumentFailure() const;
 
  private:
   void Release();
@@ -27,11 +34,8 @@ class CurlMessageUpload {
   CURL* handle_;
   curl_slist* recipients_ = nullptr;
   curl_slist* headers_ = nullptr;
+  std::unique_ptr<AttachmentStream> attachment_;  // outlives mime_, which reads it
   curl_mime* mime_ = nullptr;
 };
-
-// Throws MailError naming the file when it does not exist, is not a
-// regular file or cannot be opened for reading.
-void CheckAttachmentReadable(const std::string& storedPath);
 
 }  // namespace vellumo

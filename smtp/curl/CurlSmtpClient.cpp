@@ -176,7 +176,13 @@ void CurlSmtpClient::Send(const MailMessage& message) {
   PrepareHandle();
   Set(handle_, CURLOPT_CUSTOMREQUEST, static_cast<const char*>(nullptr));
   const CurlMessageUpload upload(handle_, message, std::time(nullptr));
-  Perform();
+  try {
+    Perform();
+  } catch (const MailError&) {
+    // The transfer was abandoned because of the document, not the server.
+    if (!upload.DocumentFailure().empty()) throw MailError(upload.DocumentFailure());
+    throw;
+  }
 }
 
 void CurlSmtpClient::Disconnect() {

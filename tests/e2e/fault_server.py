@@ -29,6 +29,10 @@ made-up extensions before the AUTH line),
 "idle_drop_armed_by" (the command whose reply starts the idle watch, e.g.
 "NOOP"; default: watched from the start),
 "connections" (a list of per-connection overrides, merged over the case),
+"data_change" ({"after_bytes": n, "file": path, "to": "truncate" | "grow" |
+"rewrite"}: once that many bytes of message data have arrived, the file is
+cut to nothing, grown by 1 MiB, or its last 4 KiB overwritten in place: the
+client's document changing under its feet),
 "transcript" (where to write the JSON transcript), "lifetime" (seconds).
 
 The server listens on 127.0.0.1 at an ephemeral port, prints "PORT <n>",
@@ -361,11 +365,15 @@ class Session:
         if code != 354:
             return
         body = bytearray()
+        change = self.case.get("data_change")
         while True:
             line = await self.reader.readline()
             if not line:
                 self.keep_message(body, complete=False, accepted=False)
                 await self.close("client")
+            if change and len(body) >= int(change.get("after_bytes", 0)):
+                change_file(change["file"], change["to"])
+                change = None
             if line in (b".\r\n", b".\n"):
                 break
             if line.startswith(b"."):
@@ -392,6 +400,18 @@ class Session:
             "data_b64": base64.b64encode(bytes(body)).decode("ascii"),
         })
         self.server.transcript.save()
+
+
+def change_file(path, how):
+    if how == "truncate":
+        os.truncate(path, 0)
+    elif how == "grow":
+        with open(path, "ab") as out:
+            out.write(b"\0" * (1 << 20))
+    elif how == "rewrite":
+        with open(path, "r+b") as out:
+            out.seek(-4096, os.SEEK_END)
+            out.write(b"X" * 4096)
 
 
 class FaultServer:

@@ -4,9 +4,9 @@ namespace vellumo::testing {
 
 void FakeSystem::Sleep(int milliseconds) { events.push_back("sleep " + std::to_string(milliseconds)); }
 
-bool FakeSystem::CopyFile(const std::string& source, const std::string& destination) {
+CopyResult FakeSystem::CopyFile(const std::string& source, const std::string& destination) {
   events.push_back("copy " + source + " -> " + destination);
-  return copySucceeds;
+  return copyResult;
 }
 
 }  // namespace vellumo::testing

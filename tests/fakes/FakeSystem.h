@@ -1,6 +1,6 @@
 #pragma once
-// Records the pauses and copies asked of the system; a copy succeeds or
-// fails as told, touching no file.
+// Records the pauses and copies asked of the system; a copy ends as told,
+// touching no file.
 #include <string>
 #include <vector>
 
@@ -11,10 +11,10 @@ namespace vellumo::testing {
 class FakeSystem : public SystemServices {
  public:
   void Sleep(int milliseconds) override;
-  bool CopyFile(const std::string& source, const std::string& destination) override;
+  CopyResult CopyFile(const std::string& source, const std::string& destination) override;
 
   std::vector<std::string> events;
-  bool copySucceeds = true;
+  CopyResult copyResult = CopyResult::Copied;
 };
 
 }  // namespace vellumo::testing
