@@ -4,15 +4,21 @@
 // what the user sees (marks, message, manual-save offer), what the host
 // finds in its file (the marker, nothing else changed), what the server
 // saw, and that the run ends in bounded time.
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cctype>
 #include <chrono>
+#include <condition_variable>
 #include <cstdio>
 #include <memory>
+#include <mutex>
 #include <ostream>
 #include <regex>
+#include <stdexcept>
 #include <string>
 #include <thread>
 #include <vector>
@@ -48,6 +54,10 @@ constexpr const char* kSaveQuestion =
     "question Voulez-vous enregistrer votre commande afin de l'envoyer manuellement ?";
 
 enum class Tls { None, Required, Optional, Implicit };
+// The attached document: the short one above, one large enough to be still
+// in reading when the server is a few lines into the data, or a pipe.
+enum class Document { Short, Large, Pipe };
+constexpr std::size_t kLargeDocumentBytes = 24u << 20;
 // How the server's certificate is judged: not at all (SmtpVerifierCertificat
 // = 0), against the test certificate given as trusted authority, or against
 // the system's store (which does not know it).
@@ -71,6 +81,7 @@ struct FaultRow {
   std::vector<std::string> never;     // command prefixes the server must not see
   int pauseAfterCheckMs = 0;  // the dialog dawdles after the check (idle drops)
   bool serverGone = false;    // nothing listens on the port any more
+  Document document = Document::Short;  // "@DOCUMENT@" in `server` is its path
 };
 
 void PrintTo(const FaultRow& row, std::ostream* out) { *out << row.name; }
@@ -199,6 +210,24 @@ const std::vector<FaultRow> kRows = {
   {"server_silent_after_check", 2, Tls::None, true, Trust::Off, R"("mail": {"do": "silence"})",
    6, true, {"ne répond plus", "3 s"}, 1, 1, false, {"NOOP", "MAIL"}, {"DATA"}},
 
+  // The document: never waited on, sent as it was when the send began or
+  // not at all.
+  {"document_is_a_pipe", 2, Tls::None, true, Trust::Off, "",
+   6, true, {"la pièce jointe", "ne peut pas être lue"}, 0, 1, false, {"NOOP"}, {"MAIL"}, 0, false,
+   Document::Pipe},
+  {"document_truncated_during_send", 2, Tls::None, true, Trust::Off,
+   R"("data_change": {"after_bytes": 65536, "file": "@DOCUMENT@", "to": "truncate"})",
+   6, true, {"la pièce jointe", "a été modifiée pendant l'envoi"}, 0, 1, false, {"MAIL", "DATA"}, {},
+   0, false, Document::Large},
+  {"document_grown_during_send", 2, Tls::None, true, Trust::Off,
+   R"("data_change": {"after_bytes": 65536, "file": "@DOCUMENT@", "to": "grow"})",
+   6, true, {"la pièce jointe", "a été modifiée pendant l'envoi"}, 0, 1, false, {"MAIL", "DATA"}, {},
+   0, false, Document::Large},
+  {"document_rewritten_during_send", 2, Tls::None, true, Trust::Off,
+   R"("data_change": {"after_bytes": 65536, "file": "@DOCUMENT@", "to": "rewrite"})",
+   6, true, {"la pièce jointe", "a été modifiée pendant l'envoi"}, 0, 1, false, {"MAIL", "DATA"}, {},
+   0, false, Document::Large},
+
   // After the final dot.
   {"end_of_data_554_rejected", 2, Tls::None, true, Trust::Off,
    R"("end_of_data": {"code": 554, "text": "5.7.1 Message rejeté comme indésirable"})",
@@ -269,6 +298,55 @@ class SlowToolkit : public FakeToolkit {
   }
   std::string pauseAfter;
   int pauseMs = 0;
+};
+
+std::string MakeDocument(Document document, const TempDirectory& dir) {
+  const std::string path = (dir.Path() / "commande-42.pdf").string();
+  if (document == Document::Pipe) {
+    if (::mkfifo(path.c_str(), 0600) != 0) throw std::runtime_error("mkfifo failed");
+    return path;
+  }
+  if (document == Document::Short) return dir.Write("commande-42.pdf", kDocument);
+  std::string bytes(kLargeDocumentBytes, '\0');
+  for (std::size_t i = 0; i < bytes.size(); ++i) bytes[i] = static_cast<char>((i * 7 + i / 251) & 0xFF);
+  return dir.Write("commande-42.pdf", bytes);
+}
+
+// A run stuck opening a pipe would never end: past its time bound, a writer
+// opens the pipe and lets the run go on, so that the row fails instead.
+class PipeWatch {
+ public:
+  PipeWatch(const std::string& pipe, double seconds) {
+    if (pipe.empty()) return;
+    watcher_ = std::thread([this, pipe, seconds] {
+      std::unique_lock<std::mutex> lock(mutex_);
+      if (done_.wait_for(lock, std::chrono::duration<double>(seconds), [this] { return stop_; })) return;
+      while (!stop_) {
+        const int fd = ::open(pipe.c_str(), O_WRONLY | O_NONBLOCK);
+        if (fd >= 0) ::close(fd);
+        done_.wait_for(lock, std::chrono::milliseconds(100), [this] { return stop_; });
+      }
+    });
+  }
+  ~PipeWatch() { Stop(); }
+  PipeWatch(const PipeWatch&) = delete;
+  PipeWatch& operator=(const PipeWatch&) = delete;
+
+  void Stop() {
+    if (!watcher_.joinable()) return;
+    {
+      const std::lock_guard<std::mutex> lock(mutex_);
+      stop_ = true;
+    }
+    done_.notify_all();
+    watcher_.join();
+  }
+
+ private:
+  std::mutex mutex_;
+  std::condition_variable done_;
+  bool stop_ = false;
+  std::thread watcher_;
 };
 
 std::string IniText(const FaultRow& row, std::uint16_t port, const std::string& documentPath) {
@@ -365,11 +443,18 @@ class FaultMatrixTest : public ::testing::TestWithParam<FaultRow> {};
 TEST_P(FaultMatrixTest, Run) {
   const FaultRow& row = GetParam();
 
-  FaultServer server(row.server);
-  if (row.serverGone) server.Stop();
-
   TempDirectory dir;
-  const std::string documentPath = dir.Write("commande-42.pdf", kDocument);
+  const std::string documentPath = MakeDocument(row.document, dir);
+  std::string serverCase = row.server;
+  const auto placeholder = serverCase.find("@DOCUMENT@");
+  if (placeholder != std::string::npos) serverCase.replace(placeholder, 10, documentPath);
+
+  FaultServer server(serverCase);
+  if (row.serverGone) server.Stop();
+  const double bound = static_cast<double>(row.timeouts * kIdleTimeoutSeconds) +
+                       row.pauseAfterCheckMs / 1000.0 + kSlackSeconds;
+  PipeWatch pipeWatch(row.document == Document::Pipe ? documentPath : "", bound + 1);
+
   const std::string iniPath = dir.Write("commande.ini", IniText(row, server.Port(), documentPath));
   const std::string iniBefore = ReadFileBytes(iniPath);
 
@@ -395,6 +480,7 @@ TEST_P(FaultMatrixTest, Run) {
   const auto runStart = Clock::now();
   fiche->FormActivate();
   const double runSeconds = std::chrono::duration<double>(Clock::now() - runStart).count();
+  pipeWatch.Stop();
   const bool failed = fiche->ErrorFlag();
   // The application object goes last in the real process: its clients say
   // QUIT then, which must not hang either.
@@ -418,8 +504,6 @@ TEST_P(FaultMatrixTest, Run) {
   std::fflush(stdout);
 
   // Bounded: the expected time-outs, plus slack; a time-out row really waited.
-  const double bound = static_cast<double>(row.timeouts * kIdleTimeoutSeconds) +
-                       row.pauseAfterCheckMs / 1000.0 + kSlackSeconds;
   EXPECT_LT(runSeconds, bound);
   // Closing the sessions at exit counts too: the host waits for the process.
   EXPECT_LT(runSeconds + teardownSeconds, bound);
