@@ -92,8 +92,7 @@ void FileSystemServices::Sleep(int milliseconds) {
   std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds));
 }
 
-CopyResult FileSystemServices::CopyFile(const std::string& source,
-                                        const std::string& destination) {
+CopyResult FileSystemServices::CopyFile(const std::string& source, const std::string& destination) {
   const fs::path from(source);
   const fs::path to(destination);
   if (SameFile(from, to)) return CopyResult::Failed;

@@ -51,7 +51,8 @@ AttachmentStream::~AttachmentStream() {
 }
 
 curl_off_t AttachmentStream::EncodedSize() const {
-  return static_cast<curl_off_t>(Base64Lines::EncodedSize(static_cast<std::uint64_t>(atStart_.st_size)));
+  return static_cast<curl_off_t>(
+      Base64Lines::EncodedSize(static_cast<std::uint64_t>(atStart_.st_size)));
 }
 
 std::size_t AttachmentStream::Read(char* buffer, std::size_t size, std::size_t count, void* self) {

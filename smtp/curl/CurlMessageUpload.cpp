@@ -38,7 +38,8 @@ CurlMessageUpload::CurlMessageUpload(CURL* handle, const MailMessage& message, s
   const MailEnvelope envelope = BuildEnvelope(message);
   const AttachmentFile* attachment = message.Attachment();
   // Opened now, when the send begins: what goes out is the file as it is now.
-  if (attachment != nullptr) attachment_ = std::make_unique<AttachmentStream>(attachment->StoredPath);
+  if (attachment != nullptr)
+    attachment_ = std::make_unique<AttachmentStream>(attachment->StoredPath);
 
   try {
     for (const std::string& recipient : envelope.Recipients) {

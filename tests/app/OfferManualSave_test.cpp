@@ -45,8 +45,8 @@ const SaveCase kSaves[] = {
      "copy /d/c.pdf -> /home/u/Commande 42.pdf", ""},
     {"root_gets_no_second_delimiter", DialogAnswer::Yes, true, "/", "/d/c.pdf", "c.pdf", kOk,
      "copy /d/c.pdf -> /c.pdf", ""},
-    {"copy_failure_is_told", DialogAnswer::Yes, true, "/home/u", "/d/c.pdf", "c.pdf", CopyResult::Failed,
-     "copy /d/c.pdf -> /home/u/c.pdf", kCannotSave},
+    {"copy_failure_is_told", DialogAnswer::Yes, true, "/home/u", "/d/c.pdf", "c.pdf",
+     CopyResult::Failed, "copy /d/c.pdf -> /home/u/c.pdf", kCannotSave},
     {"read_only_destination_is_told", DialogAnswer::Yes, true, "/home/u", "/d/c.pdf", "c.pdf",
      CopyResult::DestinationReadOnly, "copy /d/c.pdf -> /home/u/c.pdf", kReadOnly},
     {"dot_dot_refused", DialogAnswer::Yes, true, "/home/u", "/d/c.pdf", "..", kOk, "", kCannotSave},
@@ -54,7 +54,8 @@ const SaveCase kSaves[] = {
      "", kCannotSave},
     {"backslash_refused", DialogAnswer::Yes, true, "/home/u", "/d/c.pdf", "..\\x.pdf", kOk, "",
      kCannotSave},
-    {"drive_refused", DialogAnswer::Yes, true, "/home/u", "/d/c.pdf", "C:x.pdf", kOk, "", kCannotSave},
+    {"drive_refused", DialogAnswer::Yes, true, "/home/u", "/d/c.pdf", "C:x.pdf", kOk, "",
+     kCannotSave},
 };
 
 class ManualSaveTest : public ::testing::TestWithParam<SaveCase> {};

@@ -308,7 +308,8 @@ std::string MakeDocument(Document document, const TempDirectory& dir) {
   }
   if (document == Document::Short) return dir.Write("commande-42.pdf", kDocument);
   std::string bytes(kLargeDocumentBytes, '\0');
-  for (std::size_t i = 0; i < bytes.size(); ++i) bytes[i] = static_cast<char>((i * 7 + i / 251) & 0xFF);
+  for (std::size_t i = 0; i < bytes.size(); ++i)
+    bytes[i] = static_cast<char>((i * 7 + i / 251) & 0xFF);
   return dir.Write("commande-42.pdf", bytes);
 }
 
@@ -320,7 +321,8 @@ class PipeWatch {
     if (pipe.empty()) return;
     watcher_ = std::thread([this, pipe, seconds] {
       std::unique_lock<std::mutex> lock(mutex_);
-      if (done_.wait_for(lock, std::chrono::duration<double>(seconds), [this] { return stop_; })) return;
+      if (done_.wait_for(lock, std::chrono::duration<double>(seconds), [this] { return stop_; }))
+        return;
       while (!stop_) {
         const int fd = ::open(pipe.c_str(), O_WRONLY | O_NONBLOCK);
         if (fd >= 0) ::close(fd);
