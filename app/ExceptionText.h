@@ -8,7 +8,8 @@ namespace vellumo {
 
 namespace texts {
 // For a failure that says nothing of itself.
-inline constexpr const char* kUnexpectedFailure = "Erreur : une erreur inattendue a interrompu le traitement.";
+inline constexpr const char* kUnexpectedFailure =
+    "Erreur : une erreur inattendue a interrompu le traitement.";
 }  // namespace texts
 
 inline std::string ExceptionText(const std::exception& e) {

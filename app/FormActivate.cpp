@@ -29,7 +29,9 @@ bool RunsTheNetwork(std::int32_t mode) { return mode == 1 || mode == 2 || mode =
 
 // The box after a marker that could not be written names what failed.
 std::string MarkerNotWrittenText(bool jobRan, std::int32_t mode) {
-  const char* what = !jobRan || !RunsTheNetwork(mode) ? "du traitement" : mode == 2 ? "de l'envoi" : "du test de connexion";
+  const char* what = !jobRan || !RunsTheNetwork(mode) ? "du traitement"
+                     : mode == 2                      ? "de l'envoi"
+                                                      : "du test de connexion";
   return std::string("Erreur : l'échec ") + what +
          " n'a pas pu être enregistré dans le fichier de configuration.\n";
 }
@@ -131,7 +133,8 @@ void TFicheVellumo::ReportOutcome(IniFile* ini, const ProvisionalMarker* provisi
     }
   }
   toolkit_.ShowMessage(ErrorMessage());
-  if (!markerFailure.empty()) toolkit_.ShowMessage(MarkerNotWrittenText(jobRan, GetRunMode()) + markerFailure);
+  if (!markerFailure.empty())
+    toolkit_.ShowMessage(MarkerNotWrittenText(jobRan, GetRunMode()) + markerFailure);
 
   if (GetRunMode() == 2) {
     try {

@@ -132,7 +132,8 @@ void AtomicFileWriter::Write(std::string_view bytes) const {
   if (!WriteThroughRename(bytes, exists ? &info : nullptr)) WriteInPlace(bytes);
 }
 
-bool AtomicFileWriter::WriteThroughRename(std::string_view bytes, const struct stat* existing) const {
+bool AtomicFileWriter::WriteThroughRename(std::string_view bytes,
+                                          const struct stat* existing) const {
   std::string temporaryPath = TemporaryTemplate();
   const int fd = ::mkostemp(temporaryPath.data(), O_CLOEXEC);
   if (fd < 0) {

@@ -21,12 +21,14 @@ FileBytes ReadTarget(const AtomicFileWriter& writer, const std::string& path) {
 // The text between the line's value bounds, as written in the file.
 std::string WrittenValue(const IniDocument& document, const IniLine& line) {
   const std::vector<std::uint16_t> units = ToUnits(document.Bytes(), document.Encoding());
-  return DecodeUnits(units.data() + line.valueBegin, line.valueEnd - line.valueBegin, document.Encoding());
+  return DecodeUnits(units.data() + line.valueBegin, line.valueEnd - line.valueBegin,
+                     document.Encoding());
 }
 
 }  // namespace
 
-std::unique_ptr<ProvisionalMarker> ProvisionalMarker::Place(const std::string& path, const std::string& section,
+std::unique_ptr<ProvisionalMarker> ProvisionalMarker::Place(const std::string& path,
+                                                            const std::string& section,
                                                             const std::string& key) {
   const AtomicFileWriter writer(path);
   FileBytes file = ReadTarget(writer, path);

@@ -13,7 +13,8 @@ class ProvisionalMarker {
   // Sets `key` in `section` to 1, unless the file is missing or the key
   // already reads true. Returns nullptr when nothing was written. Throws
   // IniWriteError when the file cannot be written.
-  static std::unique_ptr<ProvisionalMarker> Place(const std::string& path, const std::string& section,
+  static std::unique_ptr<ProvisionalMarker> Place(const std::string& path,
+                                                  const std::string& section,
                                                   const std::string& key);
 
   // Takes out what Place put in. A file still exactly as Place left it gets

@@ -179,10 +179,14 @@ void PrintTo(const UnwritableMarkerCase& c, std::ostream* os) { *os << c.name; }
 const char* kRefused = "Erreur : connexion refusée.";
 
 const UnwritableMarkerCase kUnwritableMarkerCases[] = {
-    {"reading_failed", kPlainAccount, kMissingEmail, "Erreur : l'échec du traitement n'a pas pu être enregistré"},
-    {"mode_1", Ini("EnvoiMode=1"), kRefused, "Erreur : l'échec du test de connexion n'a pas pu être enregistré"},
-    {"mode_3", Ini("EnvoiMode=3"), kRefused, "Erreur : l'échec du test de connexion n'a pas pu être enregistré"},
-    {"mode_2", Ini("EnvoiMode=2"), kRefused, "Erreur : l'échec de l'envoi n'a pas pu être enregistré"},
+    {"reading_failed", kPlainAccount, kMissingEmail,
+     "Erreur : l'échec du traitement n'a pas pu être enregistré"},
+    {"mode_1", Ini("EnvoiMode=1"), kRefused,
+     "Erreur : l'échec du test de connexion n'a pas pu être enregistré"},
+    {"mode_3", Ini("EnvoiMode=3"), kRefused,
+     "Erreur : l'échec du test de connexion n'a pas pu être enregistré"},
+    {"mode_2", Ini("EnvoiMode=2"), kRefused,
+     "Erreur : l'échec de l'envoi n'a pas pu être enregistré"},
 };
 
 class UnwritableMarkerTest : public ::testing::TestWithParam<UnwritableMarkerCase> {};
@@ -199,8 +203,11 @@ TEST_P(UnwritableMarkerTest, IsToldAfterTheRunsOwnFailure) {
   const auto messages = run.toolkit.Messages();
   ASSERT_EQ(messages.size(), 2u);
   EXPECT_EQ(messages[0], c.firstBox);
-  EXPECT_EQ(messages[1].rfind(std::string(c.secondBox) + " dans le fichier de configuration.\n"
-                              "Erreur : impossible d'écrire dans le fichier de configuration " + run.iniPath, 0),
+  EXPECT_EQ(messages[1].rfind(std::string(c.secondBox) +
+                                  " dans le fichier de configuration.\n"
+                                  "Erreur : impossible d'écrire dans le fichier de configuration " +
+                                  run.iniPath,
+                              0),
             0u)
       << messages[1];
   EXPECT_EQ(run.IniBytes(), c.ini);
@@ -220,9 +227,10 @@ TEST(FormActivate, ASuccessThatCannotTakeItsMarkerOutSaysSo) {
 
   const auto messages = run.toolkit.Messages();
   ASSERT_EQ(messages.size(), 2u);
-  EXPECT_EQ(messages[0].rfind("Attention : le test de connexion a réussi, mais le fichier de configuration le "
-                              "signale encore comme un échec.\nErreur : impossible d'écrire",
-                              0),
+  EXPECT_EQ(messages[0].rfind(
+                "Attention : le test de connexion a réussi, mais le fichier de configuration le "
+                "signale encore comme un échec.\nErreur : impossible d'écrire",
+                0),
             0u)
       << messages[0];
   EXPECT_EQ(messages[1], "Connexion réussie !");

@@ -180,7 +180,8 @@ const IdentityCase kIdentityCases[] = {
     {"hard_linked", 0777, true},
 };
 
-class FileIdentityTest : public ScratchFolderTest, public ::testing::WithParamInterface<IdentityCase> {};
+class FileIdentityTest : public ScratchFolderTest,
+                         public ::testing::WithParamInterface<IdentityCase> {};
 
 TEST_P(FileIdentityTest, TheFileStaysTheSameFile) {
   const IdentityCase& c = GetParam();
@@ -260,7 +261,8 @@ const FailureCase kFailureCases[] = {
        ::chmod(path.c_str(), 0444);
        return path;
      }},
-    {"missing_folder", "le dossier n'existe pas", [](const std::string& folder) { return folder + "/absent/host.ini"; }},
+    {"missing_folder", "le dossier n'existe pas",
+     [](const std::string& folder) { return folder + "/absent/host.ini"; }},
     {"parent_is_a_file", "n'est pas un dossier",
      [](const std::string& folder) { return Write(folder + "/plain") + "/host.ini"; }},
     {"path_is_a_folder", "dossier", [](const std::string& folder) { return folder; }},

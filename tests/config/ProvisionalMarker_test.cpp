@@ -69,18 +69,23 @@ void PrintTo(const ChangedCase& c, std::ostream* os) { *os << c.name; }
 
 const ChangedCase kChangedCases[] = {
     {"added_section_goes", "[Email]\nA=1\n",
-     "[Email]\nA=2\n[ExportationMailErreur]\nErreur=1\n[Suivi]\nB=3\n", "[Email]\nA=2\n[Suivi]\nB=3\n"},
+     "[Email]\nA=2\n[ExportationMailErreur]\nErreur=1\n[Suivi]\nB=3\n",
+     "[Email]\nA=2\n[Suivi]\nB=3\n"},
     {"added_section_with_other_keys_stays", "[Email]\nA=1\n",
-     "[Email]\nA=1\n[ExportationMailErreur]\nErreur=1\nCode=7\n", "[Email]\nA=1\n[ExportationMailErreur]\nCode=7\n"},
+     "[Email]\nA=1\n[ExportationMailErreur]\nErreur=1\nCode=7\n",
+     "[Email]\nA=1\n[ExportationMailErreur]\nCode=7\n"},
     {"added_key_goes", "[ExportationMailErreur]\nCode=7\n",
      "[ExportationMailErreur]\nCode=8\nErreur=1\n", "[ExportationMailErreur]\nCode=8\n"},
     {"former_value_comes_back", "[ExportationMailErreur]\nErreur=0\n[Email]\nA=1\n",
-     "[ExportationMailErreur]\nErreur=1\n[Email]\nA=2\n", "[ExportationMailErreur]\nErreur=0\n[Email]\nA=2\n"},
-    {"host_set_its_own_value", "[Email]\nA=1\n", "[Email]\nA=1\n[ExportationMailErreur]\nErreur=2\n",
+     "[ExportationMailErreur]\nErreur=1\n[Email]\nA=2\n",
+     "[ExportationMailErreur]\nErreur=0\n[Email]\nA=2\n"},
+    {"host_set_its_own_value", "[Email]\nA=1\n",
+     "[Email]\nA=1\n[ExportationMailErreur]\nErreur=2\n",
      "[Email]\nA=1\n[ExportationMailErreur]\nErreur=2\n"},
 };
 
-class ChangedMeanwhileTest : public ScratchFolderTest, public ::testing::WithParamInterface<ChangedCase> {};
+class ChangedMeanwhileTest : public ScratchFolderTest,
+                             public ::testing::WithParamInterface<ChangedCase> {};
 
 TEST_P(ChangedMeanwhileTest, OnlyTheMarkerGoes) {
   const ChangedCase& c = GetParam();

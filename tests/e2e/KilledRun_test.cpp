@@ -51,9 +51,9 @@ const KillPoint kPoints[] = {
 
 class KilledRunTest : public ::testing::TestWithParam<KillPoint> {};
 
-// Polls `done` until it holds or 10 s pass.
+// Polls `done` until it holds or 30 s pass.
 bool WaitFor(const std::function<bool()>& done) {
-  const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+  const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(30);
   while (!done()) {
     if (std::chrono::steady_clock::now() > end) return false;
     std::this_thread::sleep_for(std::chrono::milliseconds(20));
@@ -100,7 +100,8 @@ TEST_P(KilledRunTest, LeavesTheMarker) {
   }
   ::kill(child, SIGKILL);
   ASSERT_EQ(::waitpid(child, &status, 0), child);
-  ASSERT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL) << "the run ended before the kill";
+  ASSERT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL)
+      << "the run ended before the kill";
 
   EXPECT_EQ(ReadFileBytes(iniPath), ini + "[ExportationMailErreur]\nErreur=1\n");
   EXPECT_EQ(server.Transcript().AcceptedMessages().size(), point.delivered ? 1u : 0u);
