@@ -6,9 +6,15 @@
 
 namespace vellumo {
 
+namespace texts {
+// For a failure that says nothing of itself.
+inline constexpr const char* kUnexpectedFailure =
+    "Erreur : une erreur inattendue a interrompu le traitement.";
+}  // namespace texts
+
 inline std::string ExceptionText(const std::exception& e) {
   std::string text = e.what() ? e.what() : "";
-  if (text.empty()) text = "Erreur : une erreur inconnue a interrompu le traitement.";
+  if (text.empty()) text = texts::kUnexpectedFailure;
   return text;
 }
 

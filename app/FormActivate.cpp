@@ -8,6 +8,7 @@
 #include "app/Toolkit.h"
 #include "app/UnitFicheVellumo.h"
 #include "config/IniFile.h"
+#include "config/ProvisionalMarker.h"
 #include "smtp/TSMTPConfig.h"
 
 namespace vellumo {
@@ -20,13 +21,26 @@ constexpr int kFinalStatePauseMs = 1000;
 
 constexpr const char* kNoConfigObjectText = "Erreur : impossible de créer l'objet config.";
 constexpr const char* kConnectionSucceededText = "Connexion réussie !";
-constexpr const char* kMarkerNotWrittenText =
-    "Erreur : l'échec de l'envoi n'a pas pu être enregistré dans le fichier de configuration.\n";
-constexpr const char* kUnexpectedFailureText =
-    "Erreur : une erreur inattendue a interrompu le traitement.";
 
 constexpr const char* kErrorSection = "ExportationMailErreur";
 constexpr const char* kErrorKey = "Erreur";
+
+bool RunsTheNetwork(std::int32_t mode) { return mode == 1 || mode == 2 || mode == 3; }
+
+// The box after a marker that could not be written names what failed.
+std::string MarkerNotWrittenText(bool jobRan, std::int32_t mode) {
+  const char* what = !jobRan || !RunsTheNetwork(mode) ? "du traitement"
+                     : mode == 2                      ? "de l'envoi"
+                                                      : "du test de connexion";
+  return std::string("Erreur : l'échec ") + what +
+         " n'a pas pu être enregistré dans le fichier de configuration.\n";
+}
+
+// The box after a success whose provisional marker could not be taken out.
+std::string MarkerNotRemovedText(std::int32_t mode) {
+  return std::string("Attention : ") + (mode == 2 ? "l'envoi" : "le test de connexion") +
+         " a réussi, mais le fichier de configuration le signale encore comme un échec.\n";
+}
 
 }  // namespace
 
@@ -48,10 +62,21 @@ void TFicheVellumo::FormActivate() {
   }
 
   // 2. The job itself.
-  if (!ErrorFlag()) {
+  const bool jobRuns = !ErrorFlag();
+  std::unique_ptr<ProvisionalMarker> provisional;
+  if (jobRuns) {
     SetOuterHeight(kConnectionGroupHeight);
     for (const auto& step : AllSteps()) toolkit_.SetImageVisible("Img" + step + "No", true);
     for (const auto& step : AllSteps()) toolkit_.SetImageVisible("Img" + step + "Yes", false);
+
+    // Until the run ends, the file says it failed: a run killed midway must
+    // not read as a success. A file that cannot take it runs as it is.
+    if (RunsTheNetwork(GetRunMode())) {
+      try {
+        provisional = ProvisionalMarker::Place(GetConfigPath(), kErrorSection, kErrorKey);
+      } catch (const std::exception&) {
+      }
+    }
 
     // Whatever escapes the check or the send must still end in a reported
     // failure with its marker: the host relies on the marker alone.
@@ -67,7 +92,7 @@ void TFicheVellumo::FormActivate() {
     } catch (const std::exception& e) {
       RaiseFailure(ExceptionText(e));
     } catch (...) {
-      RaiseFailure(kUnexpectedFailureText);
+      RaiseFailure(texts::kUnexpectedFailure);
     }
   }
 
@@ -77,15 +102,22 @@ void TFicheVellumo::FormActivate() {
   system_.Sleep(kFinalStatePauseMs);
 
   // 4. Outcome.
-  ReportOutcome(ini.get());
+  ReportOutcome(ini.get(), provisional.get(), jobRuns);
 
   // 5. and 6.
   ini.reset();
   toolkit_.CloseDialog();
 }
 
-void TFicheVellumo::ReportOutcome(IniFile* ini) {
+void TFicheVellumo::ReportOutcome(IniFile* ini, const ProvisionalMarker* provisional, bool jobRan) {
   if (!ErrorFlag()) {
+    if (provisional) {
+      try {
+        provisional->Remove();
+      } catch (const std::exception& e) {
+        toolkit_.ShowMessage(MarkerNotRemovedText(GetRunMode()) + ExceptionText(e));
+      }
+    }
     if (GetRunMode() == 3) toolkit_.ShowMessage(kConnectionSucceededText);
     return;
   }
@@ -101,7 +133,8 @@ void TFicheVellumo::ReportOutcome(IniFile* ini) {
     }
   }
   toolkit_.ShowMessage(ErrorMessage());
-  if (!markerFailure.empty()) toolkit_.ShowMessage(kMarkerNotWrittenText + markerFailure);
+  if (!markerFailure.empty())
+    toolkit_.ShowMessage(MarkerNotWrittenText(jobRan, GetRunMode()) + markerFailure);
 
   if (GetRunMode() == 2) {
     try {

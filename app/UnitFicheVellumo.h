@@ -10,6 +10,7 @@
 namespace vellumo {
 
 class IniFile;
+class ProvisionalMarker;
 class EmailAddressList;
 class MailMessage;
 struct MessageSettings;
@@ -69,7 +70,8 @@ class TFicheVellumo {
   static const std::vector<std::string>& AllSteps();
 
  private:
-  void ReportOutcome(IniFile* ini);
+  // `jobRan`: reading succeeded and the run mode's job was started.
+  void ReportOutcome(IniFile* ini, const ProvisionalMarker* provisional, bool jobRan);
   // The send procedure's two phases: reading the message settings and body
   // lines (marks the mail group's first step), then building the message.
   bool ReadMessageSettings(MessageSettings& settings);

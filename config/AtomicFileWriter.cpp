@@ -65,6 +65,19 @@ bool WriteAll(int fd, std::string_view bytes) {
   return true;
 }
 
+bool WriteAllAt(int fd, std::string_view bytes, off_t offset) {
+  while (!bytes.empty()) {
+    const ssize_t count = ::pwrite(fd, bytes.data(), bytes.size(), offset);
+    if (count < 0) {
+      if (errno == EINTR) continue;
+      return false;
+    }
+    bytes.remove_prefix(static_cast<std::size_t>(count));
+    offset += count;
+  }
+  return true;
+}
+
 void SyncFolder(const std::string& folder) {
   // Makes the rename itself durable; a failure here leaves a complete file
   // either way, so it is not reported.
@@ -95,7 +108,7 @@ std::string AtomicFileWriter::ResolveLinks() const {
     if (error) throw MakeIniWriteError(path_, FrenchSystemErrorText(error.value()));
     current = link.is_absolute() ? link : current.parent_path() / link;
   }
-  throw MakeIniWriteError(path_, FrenchSystemErrorText(ELOOP));
+  throw Failure(ELOOP);
 }
 
 std::string AtomicFileWriter::TemporaryTemplate() const {
@@ -105,36 +118,80 @@ std::string AtomicFileWriter::TemporaryTemplate() const {
 }
 
 void AtomicFileWriter::Write(std::string_view bytes) const {
-  const auto fail = [this](int errorNumber) { return MakeIniWriteError(path_, FrenchSystemErrorText(errorNumber)); };
-
   struct stat info {};
   const bool exists = ::stat(target_.c_str(), &info) == 0;
-  if (!exists && errno != ENOENT) throw fail(errno);
-  mode_t mode = 0666 & ~CurrentUmask();
+  if (!exists && errno != ENOENT) throw Failure(errno);
   if (exists) {
     if (!S_ISREG(info.st_mode)) throw MakeIniWriteError(path_, "ce n'est pas un fichier ordinaire");
     // Windows refuses to replace a read-only file; so do we, root or not.
     if ((info.st_mode & 0222) == 0) throw MakeIniWriteError(path_, "le fichier est en lecture seule");
-    if (::access(target_.c_str(), W_OK) != 0) throw fail(errno);
-    mode = info.st_mode & 07777;
+    if (::access(target_.c_str(), W_OK) != 0) throw Failure(errno);
+    // A rename would give the other names of the file the old content.
+    if (info.st_nlink > 1) return WriteInPlace(bytes);
   }
+  if (!WriteThroughRename(bytes, exists ? &info : nullptr)) WriteInPlace(bytes);
+}
 
+bool AtomicFileWriter::WriteThroughRename(std::string_view bytes,
+                                          const struct stat* existing) const {
   std::string temporaryPath = TemporaryTemplate();
   const int fd = ::mkostemp(temporaryPath.data(), O_CLOEXEC);
-  if (fd < 0) throw fail(errno);
+  if (fd < 0) {
+    // A folder we may not write still holds a file we may.
+    if (existing && (errno == EACCES || errno == EPERM)) return false;
+    throw Failure(errno);
+  }
   TemporaryFile temporary(temporaryPath, fd);
 
-  if (exists && (info.st_uid != ::geteuid() || info.st_gid != ::getegid())) {
-    // Only root can give the file back to its owner; others keep theirs.
-    [[maybe_unused]] const int ignored = ::fchown(fd, info.st_uid, info.st_gid);
+  mode_t mode = 0666 & ~CurrentUmask();
+  if (existing) {
+    mode = existing->st_mode & 07777;
+    // Only root can give the file back to another owner; where that cannot
+    // be done the file is written where it is, so that it stays theirs.
+    if ((existing->st_uid != ::geteuid() || existing->st_gid != ::getegid()) &&
+        ::fchown(fd, existing->st_uid, existing->st_gid) != 0) {
+      return false;
+    }
   }
-  if (::fchmod(fd, mode) != 0) throw fail(errno);
-  if (!WriteAll(fd, bytes)) throw fail(errno);
-  if (::fsync(fd) != 0) throw fail(errno);
-  if (temporary.Close() != 0) throw fail(errno);
-  if (::rename(temporary.Path().c_str(), target_.c_str()) != 0) throw fail(errno);
+  if (::fchmod(fd, mode) != 0) throw Failure(errno);
+  if (!WriteAll(fd, bytes)) throw Failure(errno);
+  if (::fsync(fd) != 0) throw Failure(errno);
+  if (temporary.Close() != 0) throw Failure(errno);
+  if (::rename(temporary.Path().c_str(), target_.c_str()) != 0) throw Failure(errno);
   temporary.MarkRenamed();
   SyncFolder(FolderOf(target_));
+  return true;
+}
+
+void AtomicFileWriter::WriteInPlace(std::string_view bytes) const {
+  const int fd = ::open(target_.c_str(), O_RDWR | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
+  if (fd < 0) throw Failure(errno);
+  const auto fail = [&](int errorNumber) {
+    ::close(fd);
+    return Failure(errorNumber);
+  };
+  struct stat info {};
+  if (::fstat(fd, &info) != 0) throw fail(errno);
+  if (!S_ISREG(info.st_mode)) throw fail(EINVAL);
+
+  // Only the bytes from the first change on are written, so that a crash
+  // midway leaves the least possible torn; the marker mostly adds at the end.
+  std::string current;
+  current.resize(static_cast<std::size_t>(info.st_size));
+  const ssize_t read = ::pread(fd, current.data(), current.size(), 0);
+  if (read < 0) throw fail(errno);
+  current.resize(static_cast<std::size_t>(read));
+  std::size_t same = 0;
+  while (same < current.size() && same < bytes.size() && current[same] == bytes[same]) ++same;
+
+  if (!WriteAllAt(fd, bytes.substr(same), static_cast<off_t>(same))) throw fail(errno);
+  if (::ftruncate(fd, static_cast<off_t>(bytes.size())) != 0) throw fail(errno);
+  if (::fsync(fd) != 0) throw fail(errno);
+  if (::close(fd) != 0) throw Failure(errno);
+}
+
+IniWriteError AtomicFileWriter::Failure(int errorNumber) const {
+  return MakeIniWriteError(path_, FrenchSystemErrorText(errorNumber));
 }
 
 }  // namespace vellumo

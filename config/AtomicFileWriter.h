@@ -2,8 +2,15 @@
 // Replaces a file's content so that a crash never leaves it half-written:
 // the new bytes go to a temporary file in the same folder, are flushed to
 // disk and renamed over the file, with the file's mode bits and owner.
+// Where a rename would change the file's identity (a folder we may not
+// write, other hard links, an owner we cannot give back), the file is
+// written in place instead and flushed; its bytes end up the same.
+#include <sys/stat.h>
+
 #include <string>
 #include <string_view>
+
+#include "config/IniFile.h"
 
 namespace vellumo {
 
@@ -24,6 +31,11 @@ class AtomicFileWriter {
  private:
   std::string ResolveLinks() const;
   std::string TemporaryTemplate() const;
+  // False, with nothing changed, when the rename cannot keep the file's
+  // identity. `existing`: the file's state, or nullptr for a new file.
+  bool WriteThroughRename(std::string_view bytes, const struct stat* existing) const;
+  void WriteInPlace(std::string_view bytes) const;
+  IniWriteError Failure(int errorNumber) const;
 
   std::string path_;
   std::string target_;

@@ -62,4 +62,19 @@ std::string WithValue(const IniDocument& document, std::string_view section, std
   return Splice(document, document.UnitCount(), document.UnitCount(), text);
 }
 
+std::string WithoutKey(const IniDocument& document, std::string_view section, std::string_view key,
+                       bool dropBareHeader) {
+  const IniLine* line = document.FindKey(section, key);
+  if (!line) return document.Bytes();
+  const std::vector<IniLine>& lines = document.Lines();
+  const std::size_t index = static_cast<std::size_t>(line - lines.data());
+  std::size_t from = line->begin;
+  const long header = document.FirstHeaderLine(section);
+  const bool last = index + 1 == lines.size() || lines[index + 1].kind == IniLine::Kind::Header;
+  if (dropBareHeader && header >= 0 && static_cast<std::size_t>(header) + 1 == index && last) {
+    from = lines[static_cast<std::size_t>(header)].begin;
+  }
+  return Splice(document, from, line->end, "");
+}
+
 }  // namespace vellumo

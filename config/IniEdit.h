@@ -16,6 +16,13 @@ namespace vellumo {
 std::string WithValue(const IniDocument& document, std::string_view section, std::string_view key,
                       std::string_view value);
 
+// The document's bytes without the line of `key` in `section` (the one
+// FindKey finds), line break included. With `dropBareHeader`, the section's
+// first header goes too when that line was all it held. No key: the bytes
+// as they are.
+std::string WithoutKey(const IniDocument& document, std::string_view section, std::string_view key,
+                       bool dropBareHeader);
+
 // Whether a name can be written as a section (no ']') or a key (no '=', not
 // starting like a header or a comment) and read back as itself.
 bool IsWritableSectionName(std::string_view name);

@@ -39,7 +39,9 @@ class IniFile {
 
   // Changes only this key (adding the section or key when missing, creating
   // the file when missing) and keeps every other byte, the encoding and the
-  // line endings. The file is replaced atomically. Throws IniWriteError.
+  // line endings. The file is replaced atomically where that keeps its
+  // identity, else written in place (see AtomicFileWriter). Throws
+  // IniWriteError.
   void WriteBool(const std::string& section, const std::string& key, bool value);
 
  private:

@@ -158,29 +158,83 @@ TEST(FormActivate, AnExceptionEscapingTheCheckStillEndsInAReportedFailure) {
 
   run.fiche.FormActivate();
 
-  ASSERT_EQ(run.toolkit.Messages().size(), 1u);
-  EXPECT_FALSE(run.toolkit.Messages()[0].empty());
+  EXPECT_EQ(run.toolkit.Messages(),
+            std::vector<std::string>{"Erreur : une erreur inattendue a interrompu le traitement."});
   EXPECT_NE(run.IniBytes().find("Erreur=1"), std::string::npos);
   EXPECT_EQ(run.system.events, std::vector<std::string>{"sleep 1000"});
   EXPECT_TRUE(run.toolkit.closed);
 }
 
-TEST(FormActivate, AMarkerThatCannotBeWrittenIsToldAfterTheRunsOwnFailure) {
+// The host's file is read-only: the marker cannot go in, and the second box
+// says what the run was.
+struct UnwritableMarkerCase {
+  const char* name;
+  std::string ini;
+  const char* firstBox;
+  const char* secondBox;
+};
+
+void PrintTo(const UnwritableMarkerCase& c, std::ostream* os) { *os << c.name; }
+
+const char* kRefused = "Erreur : connexion refusée.";
+
+const UnwritableMarkerCase kUnwritableMarkerCases[] = {
+    {"reading_failed", kPlainAccount, kMissingEmail,
+     "Erreur : l'échec du traitement n'a pas pu être enregistré"},
+    {"mode_1", Ini("EnvoiMode=1"), kRefused,
+     "Erreur : l'échec du test de connexion n'a pas pu être enregistré"},
+    {"mode_3", Ini("EnvoiMode=3"), kRefused,
+     "Erreur : l'échec du test de connexion n'a pas pu être enregistré"},
+    {"mode_2", Ini("EnvoiMode=2"), kRefused,
+     "Erreur : l'échec de l'envoi n'a pas pu être enregistré"},
+};
+
+class UnwritableMarkerTest : public ::testing::TestWithParam<UnwritableMarkerCase> {};
+
+TEST_P(UnwritableMarkerTest, IsToldAfterTheRunsOwnFailure) {
+  const UnwritableMarkerCase& c = GetParam();
   RunHarness run;
-  run.clients.prototype.connectThrows = "Erreur : délai dépassé.";
-  run.WriteIni(Ini("EnvoiMode=1"));
-  // The host's file is read-only: the marker cannot go in.
+  run.clients.prototype.connectThrows = kRefused;
+  run.WriteIni(c.ini);
   ASSERT_EQ(::chmod(run.iniPath.c_str(), 0444), 0);
-  const std::string before = run.IniBytes();
 
   run.fiche.FormActivate();
 
   const auto messages = run.toolkit.Messages();
   ASSERT_EQ(messages.size(), 2u);
-  EXPECT_EQ(messages[0], "Erreur : délai dépassé.");
-  EXPECT_NE(messages[1].find("n'a pas pu être enregistré"), std::string::npos);
-  EXPECT_EQ(run.IniBytes(), before);
+  EXPECT_EQ(messages[0], c.firstBox);
+  EXPECT_EQ(messages[1].rfind(std::string(c.secondBox) +
+                                  " dans le fichier de configuration.\n"
+                                  "Erreur : impossible d'écrire dans le fichier de configuration " +
+                                  run.iniPath,
+                              0),
+            0u)
+      << messages[1];
+  EXPECT_EQ(run.IniBytes(), c.ini);
   EXPECT_TRUE(run.toolkit.closed);
+}
+
+INSTANTIATE_TEST_SUITE_P(Runs, UnwritableMarkerTest, ::testing::ValuesIn(kUnwritableMarkerCases),
+                         [](const auto& row) { return std::string(row.param.name); });
+
+TEST(FormActivate, ASuccessThatCannotTakeItsMarkerOutSaysSo) {
+  RunHarness run;
+  run.WriteIni(Ini("EnvoiMode=3"));
+  // The marker is in by the time the run connects; then the file turns read-only.
+  run.clients.prototype.onConnect = [&run] { ::chmod(run.iniPath.c_str(), 0444); };
+
+  run.fiche.FormActivate();
+
+  const auto messages = run.toolkit.Messages();
+  ASSERT_EQ(messages.size(), 2u);
+  EXPECT_EQ(messages[0].rfind(
+                "Attention : le test de connexion a réussi, mais le fichier de configuration le "
+                "signale encore comme un échec.\nErreur : impossible d'écrire",
+                0),
+            0u)
+      << messages[0];
+  EXPECT_EQ(messages[1], "Connexion réussie !");
+  EXPECT_TRUE(IniFile(run.iniPath).ReadBool("ExportationMailErreur", "Erreur", false));
 }
 
 TEST(FormActivate, ActivationStartsOneRunOnly) {

@@ -1,6 +1,8 @@
 // Writing the failure marker: golden bytes, links, permissions, failures.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <cstdlib>
 #include <optional>
@@ -162,6 +164,63 @@ TEST_F(MarkerFileTest, KeepsModeBitsAndGivesNewFilesTheUmask) {
   EXPECT_EQ(mode(created), 0640u);
 }
 
+// Files a rename would take from their owner or their other names: written
+// in place, by a user other than root, as a host's user would.
+struct IdentityCase {
+  const char* name;
+  mode_t folderMode;
+  bool hardLink;
+};
+
+void PrintTo(const IdentityCase& c, std::ostream* os) { *os << c.name; }
+
+const IdentityCase kIdentityCases[] = {
+    {"folder_not_writable", 0755, false},
+    {"owner_is_someone_else", 0777, false},
+    {"hard_linked", 0777, true},
+};
+
+class FileIdentityTest : public ScratchFolderTest,
+                         public ::testing::WithParamInterface<IdentityCase> {};
+
+TEST_P(FileIdentityTest, TheFileStaysTheSameFile) {
+  const IdentityCase& c = GetParam();
+  if (::geteuid() != 0) GTEST_SKIP() << "needs root to act as another user";
+  const std::string path = WriteFile("host.ini", "[Email]\r\nA=1\r\n");
+  ASSERT_EQ(::chmod(path.c_str(), 0666), 0);
+  ASSERT_EQ(::chmod(folder_.c_str(), c.folderMode), 0);
+  if (c.hardLink) std::filesystem::create_hard_link(path, PathOf("other.ini"));
+  struct stat before {};
+  ASSERT_EQ(::stat(path.c_str(), &before), 0);
+
+  const pid_t child = ::fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) {
+    constexpr uid_t kNobody = 65534;
+    if (::setgid(kNobody) != 0 || ::setuid(kNobody) != 0) ::_exit(2);
+    try {
+      IniFile(path).WriteBool(kSection, kKey, true);
+    } catch (...) {
+      ::_exit(1);
+    }
+    ::_exit(0);
+  }
+  int status = 0;
+  ASSERT_EQ(::waitpid(child, &status, 0), child);
+  ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+
+  struct stat after {};
+  ASSERT_EQ(::stat(path.c_str(), &after), 0);
+  EXPECT_EQ(after.st_ino, before.st_ino);
+  EXPECT_EQ(after.st_uid, 0u);
+  EXPECT_EQ(after.st_mode & 07777, 0666u);
+  EXPECT_EQ(ReadBytes(path), "[Email]\r\nA=1\r\n[ExportationMailErreur]\r\nErreur=1\r\n");
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder_), {}), c.hardLink ? 2 : 1);
+}
+
+INSTANTIATE_TEST_SUITE_P(Files, FileIdentityTest, ::testing::ValuesIn(kIdentityCases),
+                         [](const auto& row) { return std::string(row.param.name); });
+
 TEST_F(MarkerFileTest, RefusesNamesThatWouldNotReadBack) {
   const std::string path = WriteFile("host.ini", "[Email]\r\nObjet=\xE9t\xE9\r\n");  // cp1252
   const std::string before = ReadBytes(path);
@@ -202,7 +261,8 @@ const FailureCase kFailureCases[] = {
        ::chmod(path.c_str(), 0444);
        return path;
      }},
-    {"missing_folder", "le dossier n'existe pas", [](const std::string& folder) { return folder + "/absent/host.ini"; }},
+    {"missing_folder", "le dossier n'existe pas",
+     [](const std::string& folder) { return folder + "/absent/host.ini"; }},
     {"parent_is_a_file", "n'est pas un dossier",
      [](const std::string& folder) { return Write(folder + "/plain") + "/host.ini"; }},
     {"path_is_a_folder", "dossier", [](const std::string& folder) { return folder; }},
@@ -210,11 +270,6 @@ const FailureCase kFailureCases[] = {
      [](const std::string& folder) {
        const std::string path = Write(folder + "/host.ini");
        return SetImmutable(path, true) ? path : std::string();
-     }},
-    {"immutable_folder", "accès refusé",
-     [](const std::string& folder) {
-       const std::string path = Write(folder + "/sub/host.ini");
-       return SetImmutable(folder + "/sub", true) ? path : std::string();
      }},
     {"immutable_folder_new_file", "accès refusé",
      [](const std::string& folder) {

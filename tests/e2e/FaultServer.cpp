@@ -291,7 +291,14 @@ void FaultServer::Stop() { process_.Stop(); }
 
 FaultTranscript FaultServer::Transcript() {
   Stop();
+  return Snapshot();
+}
+
+FaultTranscript FaultServer::Snapshot() const {
+  // The server replaces the file whole at each change; none before the
+  // first connection.
   const std::string text = dir_.Read("transcript.json");
+  if (text.empty()) return {};
   const Json document = JsonReader(text).Document();
   FaultTranscript transcript;
   for (const Json& c : document["connections"].items) {

@@ -75,6 +75,8 @@ class FaultServer {
   void Stop();
   // Stops the server, then reads its transcript.
   FaultTranscript Transcript();
+  // What the server has recorded so far, while it runs.
+  FaultTranscript Snapshot() const;
 
  private:
   TempDirectory dir_;

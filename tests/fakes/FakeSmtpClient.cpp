@@ -8,6 +8,7 @@ namespace vellumo::testing {
 
 void FakeSmtpClient::Connect() {
   calls.emplace_back("Connect");
+  if (onConnect) onConnect();
   if (connectThrows) throw MailError(*connectThrows);
   if (connectSucceeds) connected = true;
 }
@@ -44,6 +45,7 @@ SmtpClient* FakeSmtpClientFactory::CreateClient() {
   client->connected = prototype.connected;
   client->connectSucceeds = prototype.connectSucceeds;
   client->connectThrows = prototype.connectThrows;
+  client->onConnect = prototype.onConnect;
   client->sendThrows = prototype.sendThrows;
   client->disconnectThrows = prototype.disconnectThrows;
   client->connectedAnswers = prototype.connectedAnswers;

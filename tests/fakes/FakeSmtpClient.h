@@ -1,5 +1,6 @@
 #pragma once
 // A scripted SMTP client: records each call and fails where told to.
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -23,6 +24,8 @@ class FakeSmtpClient : public SmtpClient {
   bool connected = false;
   bool connectSucceeds = true;  // false: Connect returns but stays unconnected
   std::optional<std::string> connectThrows;
+  // Run first thing in Connect, e.g. to change the host's file mid-run.
+  std::function<void()> onConnect;
   std::optional<std::string> sendThrows;
   std::optional<std::string> disconnectThrows;
   // Answers of Connected() in order; when used up, the state `connected`.
