@@ -141,7 +141,9 @@ TEST(ComposeMessage, ReplyAndReceiptTakeTheSenderMailboxUnlessItIsAList) {
   const std::pair<const char*, std::vector<std::string>> cases[] = {
       {"Dupont, Jean <jean@exemple.fr>", {"Dupont, Jean|jean@exemple.fr"}},
       {"\"Dupont, Jean\" <jean@exemple.fr>", {"Dupont, Jean|jean@exemple.fr"}},
-      {"ventes@exemple.fr, Jean <jean@exemple.fr>", {"|ventes@exemple.fr", "Jean|jean@exemple.fr"}},
+      // A text that reads as a list stays a list.
+      {"ventes@exemple.fr, Jean <jean@exemple.fr>",
+       {"|ventes@exemple.fr", "Jean|jean@exemple.fr"}},
   };
   for (const auto& [sender, replyTo] : cases) {
     const MailMessage message = Sent("AvecAR=1", "", nullptr, sender);
