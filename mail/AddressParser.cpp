@@ -4,6 +4,7 @@
 
 #include "mail/BareAddress.h"
 #include "mail/MailText.h"
+#include "smtp/MailError.h"
 
 namespace vellumo {
 
@@ -107,6 +108,14 @@ std::vector<EmailAddressItem> ParseMailboxList(std::string_view text) {
   if (inQuotes) ThrowInvalidAddress(text.substr(start));
   if (start <= text.size()) take(text.substr(start));
   return items;
+}
+
+std::vector<EmailAddressItem> ParseSenderAddresses(std::string_view text) {
+  try {
+    return ParseMailboxList(text);
+  } catch (const MailError&) {
+    return {ParseMailbox(text)};
+  }
 }
 
 }  // namespace vellumo

@@ -17,4 +17,10 @@ EmailAddressItem ParseMailbox(std::string_view text);
 // blank pieces are skipped. Throws MailError for a piece it cannot read.
 std::vector<EmailAddressItem> ParseMailboxList(std::string_view text);
 
+// A sender text, for the reply addresses: the list when it reads as one,
+// otherwise the one mailbox it is, since hosts leave a comma in a display
+// name unquoted ("Dupont, Jean <jean@exemple.fr>"). Throws MailError when
+// it is neither.
+std::vector<EmailAddressItem> ParseSenderAddresses(std::string_view text);
+
 }  // namespace vellumo

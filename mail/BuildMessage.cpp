@@ -1,7 +1,9 @@
 // The send procedure's building phase: the message and its one attachment.
 #include <new>
+#include <utility>
 
 #include "app/UnitFicheVellumo.h"
+#include "mail/AddressParser.h"
 #include "mail/MailMessage.h"
 #include "mail/MessageSettings.h"
 
@@ -24,7 +26,9 @@ std::unique_ptr<MailMessage> TFicheVellumo::BuildMessage(const MessageSettings& 
 
   message->Body = settings.bodyLines;
   message->From.SetText(settings.sender);
-  message->ReplyTo.SetEMailAddresses(settings.sender);
+  for (EmailAddressItem& item : ParseSenderAddresses(settings.sender)) {
+    message->ReplyTo.Add() = std::move(item);
+  }
   if (settings.receiptRequested) message->ReceiptRecipient.SetText(settings.sender);
   message->Recipients.SetEMailAddresses(settings.recipients);
   message->Subject = settings.subject;

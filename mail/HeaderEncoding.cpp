@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <vector>
 
+#include "mail/AsciiDomain.h"
 #include "mail/MailText.h"
 
 namespace vellumo {
@@ -156,14 +157,16 @@ void AppendPhrase(HeaderLineBuilder& line, std::string_view separator, std::stri
   }
 }
 
-// The address as it was written, minus anything that would break the line.
+// The address as it was written, minus anything that would break the line,
+// with its domain in ASCII form. A UTF-8 local part stays raw: such an
+// address only goes to a server that offers SMTPUTF8.
 std::string HeaderSafeAddress(std::string_view address) {
   std::string out;
   for (const char c : TrimBlanks(address)) {
     const auto u = static_cast<unsigned char>(c);
     if (u > 0x20 && u != 0x7F && c != '<' && c != '>') out += c;
   }
-  return out;
+  return WithAsciiDomain(out);
 }
 
 }  // namespace

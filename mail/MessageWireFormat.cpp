@@ -4,6 +4,7 @@
 #include <string_view>
 
 #include "mail/AddressParser.h"
+#include "mail/AsciiDomain.h"
 #include "mail/BareAddress.h"
 #include "mail/HeaderEncoding.h"
 #include "mail/HeaderLineBuilder.h"
@@ -39,10 +40,11 @@ void AddRecipients(const EmailAddressList& list, std::vector<std::string>& recip
     const std::string_view address = TrimBlanks(item.Address);
     if (address.empty()) continue;
     if (!IsWireSafeAddress(address)) ThrowInvalidAddress(address);
-    std::string key = LowerAscii(address);
+    std::string ascii = WithAsciiDomain(address);
+    std::string key = LowerAscii(ascii);
     if (std::find(seen.begin(), seen.end(), key) != seen.end()) continue;
     seen.push_back(std::move(key));
-    recipients.emplace_back(address);
+    recipients.push_back(std::move(ascii));
   }
 }
 
@@ -77,7 +79,7 @@ MailEnvelope BuildEnvelope(const MailMessage& message) {
   const std::string_view sender = TrimBlanks(message.From.Address);
   if (sender.empty()) throw MailError(std::string(kNoSender));
   if (!IsWireSafeAddress(sender)) ThrowInvalidAddress(sender);
-  envelope.MailFrom = std::string(sender);
+  envelope.MailFrom = WithAsciiDomain(sender);
 
   std::vector<std::string> seen;
   AddRecipients(message.Recipients, envelope.Recipients, seen);

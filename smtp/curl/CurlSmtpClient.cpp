@@ -21,6 +21,7 @@
 #include "smtp/curl/CurlGlobalInit.h"
 #include "smtp/curl/CurlMessageUpload.h"
 #include "smtp/curl/CurlSmtpUrl.h"
+#include "smtp/curl/SmtpUtf8Check.h"
 
 namespace vellumo {
 namespace {
@@ -173,6 +174,10 @@ bool CurlSmtpClient::Connected() {
 
 void CurlSmtpClient::Send(const MailMessage& message) {
   DropDeadSession();
+  // Whether a UTF-8 local part may go depends on the EHLO of this session.
+  const MailEnvelope envelope = BuildEnvelope(message);
+  if (!FirstAddressNeedingSmtpUtf8(envelope).empty() && !Connected()) Connect();
+  RequireSmtpUtf8Support(envelope, trace_.Offers("SMTPUTF8"));
   PrepareHandle();
   Set(handle_, CURLOPT_CUSTOMREQUEST, static_cast<const char*>(nullptr));
   const CurlMessageUpload upload(handle_, message, std::time(nullptr));

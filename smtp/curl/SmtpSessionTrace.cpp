@@ -2,12 +2,14 @@
 
 #include <algorithm>
 #include <cctype>
+#include <utility>
 
 namespace vellumo {
 namespace {
 
 // Enough for any sane reply; a hostile server cannot make us grow.
 constexpr std::size_t kMaxReplyText = 2000;
+constexpr std::size_t kMaxEhloKeywords = 100;
 
 std::string UpperWord(std::string_view text) {
   std::string word;
@@ -31,7 +33,15 @@ bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 
 }  // namespace
 
-void SmtpSessionTrace::Reset() { *this = SmtpSessionTrace(); }
+void SmtpSessionTrace::Reset() {
+  std::vector<std::string> keywords = std::move(ehloKeywords_);
+  *this = SmtpSessionTrace();
+  ehloKeywords_ = std::move(keywords);
+}
+
+bool SmtpSessionTrace::Offers(std::string_view keyword) const {
+  return std::find(ehloKeywords_.begin(), ehloKeywords_.end(), keyword) != ehloKeywords_.end();
+}
 
 void SmtpSessionTrace::OnCommandSent(std::string_view bytes) {
   const std::string verb = UpperWord(bytes);
@@ -45,6 +55,8 @@ void SmtpSessionTrace::OnCommandSent(std::string_view bytes) {
   awaitingReply_ = true;
   if (verb == "EHLO" || verb == "HELO") {
     step_ = SmtpStep::Ehlo;
+    ehloKeywords_.clear();
+    readingEhloKeywords_ = false;
   } else if (verb == "STARTTLS") {
     step_ = SmtpStep::StartTls;
     sentStartTls_ = true;
@@ -94,6 +106,14 @@ void SmtpSessionTrace::OnReplyLine(std::string_view line) {
   const bool last = line.size() == 3 || line[3] != '-';
   std::string_view text = line.size() > 4 ? line.substr(4) : std::string_view();
   if (!inReply_) pendingText_.clear();
+  if (step_ == SmtpStep::Ehlo && line.substr(0, 3) == "250") {
+    // The first line names the server; each further one starts with a
+    // keyword.
+    if (readingEhloKeywords_ && ehloKeywords_.size() < kMaxEhloKeywords) {
+      ehloKeywords_.push_back(UpperWord(text));
+    }
+    readingEhloKeywords_ = !last;
+  }
   inReply_ = !last;
   if (pendingText_.size() < kMaxReplyText) {
     if (!pendingText_.empty() && !text.empty()) pendingText_.push_back(' ');

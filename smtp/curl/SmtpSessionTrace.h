@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace vellumo {
 
@@ -25,7 +26,7 @@ enum class SmtpStep : std::uint8_t {
 
 class SmtpSessionTrace {
  public:
-  // Forgets everything: called before each transfer.
+  // Forgets everything but the EHLO keywords: called before each transfer.
   void Reset();
   // A chunk libcurl reported as sent protocol text.
   void OnCommandSent(std::string_view bytes);
@@ -46,6 +47,10 @@ class SmtpSessionTrace {
   // True while the last command sent still waits for its final reply; after
   // a 354 the reply to the message itself is awaited.
   bool AwaitingReply() const { return awaitingReply_; }
+  // True when the server listed `keyword` (upper case, e.g. "SMTPUTF8") in
+  // its reply to the last EHLO. The keywords belong to the connection and
+  // outlive a transfer: a reused connection says EHLO only once.
+  bool Offers(std::string_view keyword) const;
 
  private:
   void OnReplyLine(std::string_view line);
@@ -57,6 +62,8 @@ class SmtpSessionTrace {
   std::string replyText_;
   std::string pendingText_;  // text of a multi-line reply being read
   std::string partialLine_;  // a line split across chunks
+  std::vector<std::string> ehloKeywords_;
+  bool readingEhloKeywords_ = false;  // past the first line of the EHLO reply
   bool inReply_ = false;
   bool sentStartTls_ = false;
   bool sentLogin_ = false;

@@ -555,6 +555,45 @@ TEST_F(CurlSmtpClientTest, SentMessageReadsBackIntactWithPythonsEmailPackage) {
   EXPECT_EQ(read.at("attachment-hex"), testing::HexOf(document));
 }
 
+// Under the C locale of this test, libcurl would send the domains raw.
+TEST_F(CurlSmtpClientTest, Utf8LocalPartGoesWithSmtpUtf8AndDomainsInAsciiForm) {
+  SmtpServerOptions options;
+  options.OfferSmtpUtf8 = true;
+  SmtpTestServer server(options);
+  MailMessage message = SmallMessage();
+  message.From.SetText("Jérôme <jérôme@exemple.fr>");
+  message.Recipients.SetEMailAddresses("Librairie <contact@bücher.de>");
+  auto client = ClientFor(server.Port(), kNoTlsHandler);
+  // No Connect: Send opens the session and hears its EHLO before MAIL.
+  client->Send(message);
+
+  const auto messages = server.Messages();
+  ASSERT_EQ(messages.size(), 1u);
+  EXPECT_EQ(messages[0].MailFrom, "jérôme@exemple.fr");
+  EXPECT_EQ(messages[0].MailParameters, "SMTPUTF8");
+  EXPECT_EQ(messages[0].Recipients, std::vector<std::string>{"contact@xn--bcher-kva.de"});
+  const auto read = testing::ReadSentMail(messages[0].Path);
+  EXPECT_EQ(read.at("from"), "Jérôme <jérôme@exemple.fr>");
+  EXPECT_EQ(read.at("to"), "Librairie <contact@xn--bcher-kva.de>");
+}
+
+TEST_F(CurlSmtpClientTest, Utf8LocalPartStopsBeforeMailWhenSmtpUtf8IsNotOffered) {
+  SmtpTestServer server;
+  MailMessage message = SmallMessage();
+  message.Recipients.SetEMailAddresses("a@exemple.fr, jérôme@exemple.fr");
+  auto client = ClientFor(server.Port(), kNoTlsHandler);
+  client->Connect();
+
+  const auto error = ErrorOf([&] { client->Send(message); });
+
+  ASSERT_TRUE(error);
+  EXPECT_EQ(*error,
+            "Erreur : l'adresse e-mail <jérôme@exemple.fr> contient des caractères accentués ou "
+            "non latins avant le « @ », que le serveur SMTP n'accepte pas (il ne propose pas "
+            "l'extension SMTPUTF8).");
+  EXPECT_FALSE(Sent(server, "MAIL"));
+}
+
 TEST_F(CurlSmtpClientTest, MessageWithoutAttachmentHasOnlyItsText) {
   SmtpTestServer server;
   auto client = ClientFor(server.Port(), kNoTlsHandler);

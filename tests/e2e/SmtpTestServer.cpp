@@ -42,6 +42,7 @@ std::vector<std::string> Arguments(const SmtpServerOptions& o, const std::string
   if (o.MaxMessageBytes > 0) {
     args.insert(args.end(), {"--max-size", std::to_string(o.MaxMessageBytes)});
   }
+  if (o.OfferSmtpUtf8) args.push_back("--smtputf8");
   return args;
 }
 
@@ -84,6 +85,7 @@ std::vector<ReceivedMessage> SmtpTestServer::Messages() const {
     message.Path = std::filesystem::path(envelope).replace_extension(".eml").string();
     for (const std::string& line : Lines(envelope.filename().string())) {
       if (line.rfind("MAIL FROM:", 0) == 0) message.MailFrom = line.substr(10);
+      if (line.rfind("MAIL PARAMETERS:", 0) == 0) message.MailParameters = line.substr(16);
       if (line.rfind("RCPT TO:", 0) == 0) message.Recipients.push_back(line.substr(8));
     }
     messages.push_back(std::move(message));

@@ -39,12 +39,15 @@ struct SmtpServerOptions {
   bool NeverGreet = false;
   // Largest message accepted, announced with SIZE; 0: no limit.
   long long MaxMessageBytes = 0;
+  // Offers SMTPUTF8 and reads commands as UTF-8; otherwise strict ASCII.
+  bool OfferSmtpUtf8 = false;
   // The server ends by itself after this long, whatever happens.
   int LifetimeSeconds = 120;
 };
 
 struct ReceivedMessage {
   std::string MailFrom;
+  std::string MailParameters;  // upper case, e.g. "SMTPUTF8"; empty when none
   std::vector<std::string> Recipients;
   std::string Path;  // raw message bytes as received
   std::string Bytes() const;

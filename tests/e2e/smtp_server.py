@@ -6,7 +6,8 @@ talking to this process:
   connections.log  one line per accepted TCP connection
   commands.log     "<connection> <VERB>" per command (verbs only: no secrets)
   msg-NNNN.eml     raw bytes of each accepted message
-  msg-NNNN.env     "MAIL FROM:<addr>" then one "RCPT TO:<addr>" per line;
+  msg-NNNN.env     "MAIL FROM:<addr>", "MAIL PARAMETERS:<parameters>" when
+                   there were any, then one "RCPT TO:<addr>" per line;
                    written last, so its presence means the message is complete
 Exits when its standard input closes or after --lifetime seconds.
 """
@@ -38,6 +39,7 @@ def parse_arguments():
     parser.add_argument("--idle-timeout", type=float, default=0.0)
     parser.add_argument("--never-greet", action="store_true")
     parser.add_argument("--max-size", type=int, default=0, help="0: no limit, no SIZE")
+    parser.add_argument("--smtputf8", action="store_true", help="offer SMTPUTF8")
     parser.add_argument("--lifetime", type=float, default=120.0)
     return parser.parse_args()
 
@@ -57,12 +59,15 @@ class Recorder:
         self.append("connections.log", str(self.connections))
         return self.connections
 
-    def message(self, mail_from, rcpt_tos, content):
+    def message(self, mail_from, mail_options, rcpt_tos, content):
         self.messages += 1
         base = os.path.join(self.directory, "msg-%04d" % self.messages)
         with open(base + ".eml", "wb") as raw:
             raw.write(content)
-        envelope = ["MAIL FROM:" + mail_from] + ["RCPT TO:" + rcpt for rcpt in rcpt_tos]
+        envelope = ["MAIL FROM:" + mail_from]
+        if mail_options:
+            envelope.append("MAIL PARAMETERS:" + " ".join(mail_options))
+        envelope += ["RCPT TO:" + rcpt for rcpt in rcpt_tos]
         with open(base + ".env.tmp", "w", encoding="utf-8") as env:
             env.write("\n".join(envelope) + "\n")
         os.replace(base + ".env.tmp", base + ".env")
@@ -81,7 +86,8 @@ class Handler:
         return "250 OK"
 
     async def handle_DATA(self, server, session, envelope):
-        self.recorder.message(envelope.mail_from, envelope.rcpt_tos, envelope.original_content)
+        self.recorder.message(envelope.mail_from, envelope.mail_options, envelope.rcpt_tos,
+                              envelope.original_content)
         return "250 2.0.0 Message accepted"
 
 
@@ -155,6 +161,7 @@ async def serve(options):
             require_starttls=options.require_starttls,
             auth_required=options.auth_required,
             auth_require_tls=False,
+            enable_SMTPUTF8=options.smtputf8,
             loop=loop,
         )
         if options.idle_timeout > 0:

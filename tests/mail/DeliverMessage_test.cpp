@@ -109,11 +109,11 @@ INSTANTIATE_TEST_SUITE_P(Outcomes, DeliverMessageTest, ::testing::ValuesIn(kDeli
 // Sends the message built from `email` (keys of section Email) and
 // `body` (section EmailCorps, may be empty) and returns what the client got.
 MailMessage Sent(const std::string& email, const std::string& body = "",
-                 RunHarness* keep = nullptr) {
+                 RunHarness* keep = nullptr, const std::string& sender = "ventes@exemple.fr") {
   RunHarness local;
   RunHarness& run = keep ? *keep : local;
   run.clients.prototype.connected = true;
-  run.WriteIni("[Email]\nAdresseEnvoi=ventes@exemple.fr\nEnvoyerA=client@exemple.fr\n" + email +
+  run.WriteIni("[Email]\nAdresseEnvoi=" + sender + "\nEnvoyerA=client@exemple.fr\n" + email +
                "\n" + body);
   TSMTPConfig account(run.clients);
   run.fiche.DeliverMessage(account);
@@ -134,6 +134,24 @@ TEST(ComposeMessage, ReadReceiptOnlyWhenAsked) {
   for (const auto& [line, asked] : cases) {
     const MailMessage message = Sent(line);
     EXPECT_EQ(message.ReceiptRecipient.Address, asked ? "ventes@exemple.fr" : "") << line;
+  }
+}
+
+TEST(ComposeMessage, ReplyAndReceiptTakeTheSenderMailboxUnlessItIsAList) {
+  const std::pair<const char*, std::vector<std::string>> cases[] = {
+      {"Dupont, Jean <jean@exemple.fr>", {"Dupont, Jean|jean@exemple.fr"}},
+      {"\"Dupont, Jean\" <jean@exemple.fr>", {"Dupont, Jean|jean@exemple.fr"}},
+      // A text that reads as a list stays a list.
+      {"ventes@exemple.fr, Jean <jean@exemple.fr>",
+       {"|ventes@exemple.fr", "Jean|jean@exemple.fr"}},
+  };
+  for (const auto& [sender, replyTo] : cases) {
+    const MailMessage message = Sent("AvecAR=1", "", nullptr, sender);
+    std::vector<std::string> got;
+    for (const auto& item : message.ReplyTo.Items()) got.push_back(item.Name + "|" + item.Address);
+    EXPECT_EQ(got, replyTo) << sender;
+    EXPECT_EQ(message.ReceiptRecipient.Name, message.From.Name) << sender;
+    EXPECT_EQ(message.ReceiptRecipient.Address, "jean@exemple.fr") << sender;
   }
 }
 

@@ -80,8 +80,8 @@ INSTANTIATE_TEST_SUITE_P(
                      {" Archives <g@h.fr>"},
                      "v@x.fr",
                      {"c@d.fr", "e@f.fr", "g@h.fr"}},
-        EnvelopeCase{"utf-8 kept", "v@x.fr", "josé@bücher.de", {}, {}, "v@x.fr",
-                     {"josé@bücher.de"}}),
+        EnvelopeCase{"domains in ascii form", "v@bücher.de", "josé@straße.de", {}, {},
+                     "v@xn--bcher-kva.de", {"josé@xn--strae-oqa.de"}}),
     [](const auto& row) { return RowName(row.param.label); });
 
 struct RefusalCase {
@@ -132,7 +132,9 @@ INSTANTIATE_TEST_SUITE_P(
         RefusalCase{"cc with unclosed bracket", "v@x.fr", {"a@b.fr"}, {"Jean <c@d.fr"}, {},
                     Invalid("Jean <c@d.fr")},
         RefusalCase{"bcc with inner blank", "v@x.fr", {"a@b.fr"}, {}, {" g h@x.fr"},
-                    Invalid("g h@x.fr")}),
+                    Invalid("g h@x.fr")},
+        RefusalCase{"domain without ascii form", "v@x.fr", {"a@☃.fr"}, {}, {},
+                    Invalid("a@☃.fr")}),
     [](const auto& row) { return RowName(row.param.label); });
 
 }  // namespace
