@@ -1,13 +1,13 @@
 #include "app/qt/DisplayAvailable.h"
 
-#include <QByteArray>
-#include <QByteArrayList>
-#include <QtGlobal>
 #include <sys/socket.h>
 #include <sys/un.h>
 #include <unistd.h>
 #include <xcb/xcb.h>
 
+#include <QByteArray>
+#include <QByteArrayList>
+#include <QtGlobal>
 #include <cstring>
 
 namespace vellumo {

@@ -1,9 +1,9 @@
 #pragma once
 // Unattended mode, for tests and demos only: every box is shown for about a
 // second without blocking, then answers by itself; boxes and the dialog can
-// be saved as pictures. Inactive unless built with values: the shipped
-// program never is, and only the unattended program reads them from its
-// environment (unattended/UnattendedEnvironment.h).
+// be saved as pictures. A default one is inactive, as in the shipped
+// program; only the unattended program fills one from its environment
+// (unattended/UnattendedEnvironment.h).
 #include <QString>
 #include <optional>
 #include <string>

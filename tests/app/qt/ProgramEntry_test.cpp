@@ -160,8 +160,8 @@ TEST(ProgramEntry, ShippedProgramIgnoresTheTestHooks) {
   EXPECT_FALSE(Exists(folder, "dialog.png"));
 
   // The refusal box waits for the user instead of answering itself.
-  const Outcome refusal = RunProgram(VELLUMO_PROGRAM, {}, folder.Path(), Unattended(folder),
-                                     std::chrono::seconds(3));
+  const Outcome refusal =
+      RunProgram(VELLUMO_PROGRAM, {}, folder.Path(), Unattended(folder), std::chrono::seconds(3));
   EXPECT_FALSE(refusal.exited);
   EXPECT_FALSE(Exists(folder, "box-1.png"));
 }
