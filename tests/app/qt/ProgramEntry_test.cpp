@@ -98,9 +98,9 @@ bool Marked(const TempDirectory& folder, const std::string& name) {
   return Exists(folder, name) && folder.Read(name).find(kMarker) != std::string::npos;
 }
 
-// The shipped program and the unattended one share their entry; the
-// unattended one lets a run end without anybody at the boxes.
-Environment Unattended(const TempDirectory& folder) {
+// The offscreen platform and every test hook: the unattended program's
+// runs end without anybody at the boxes; the shipped program must not care.
+Environment WithHooks(const TempDirectory& folder) {
   return {{{"QT_QPA_PLATFORM", "offscreen"},
            {"VELLUMO_AUTO_ANSWER", "no"},
            {"VELLUMO_SCREENSHOT_DIR", folder.Path().string()},
@@ -133,7 +133,7 @@ TEST(ProgramEntry, ArgumentsAreCountedAndUsedAsTheHostWroteThem) {
     if (c.existingFile != nullptr) folder.Write(c.existingFile, "[Autre]\r\nCle=1\r\n");
 
     const Outcome outcome = RunProgram(VELLUMO_UNATTENDED_PROGRAM, c.arguments, folder.Path(),
-                                       Unattended(folder), kRunLimit);
+                                       WithHooks(folder), kRunLimit);
 
     ASSERT_TRUE(outcome.exited);
     EXPECT_EQ(outcome.exitCode, 0);
@@ -155,13 +155,13 @@ TEST(ProgramEntry, ShippedProgramIgnoresTheTestHooks) {
 
   // A run with nothing to say closes by itself, and saves no picture.
   const Outcome run =
-      RunProgram(VELLUMO_PROGRAM, {"mode0.ini"}, folder.Path(), Unattended(folder), kRunLimit);
+      RunProgram(VELLUMO_PROGRAM, {"mode0.ini"}, folder.Path(), WithHooks(folder), kRunLimit);
   ASSERT_TRUE(run.exited);
   EXPECT_FALSE(Exists(folder, "dialog.png"));
 
   // The refusal box waits for the user instead of answering itself.
   const Outcome refusal =
-      RunProgram(VELLUMO_PROGRAM, {}, folder.Path(), Unattended(folder), std::chrono::seconds(3));
+      RunProgram(VELLUMO_PROGRAM, {}, folder.Path(), WithHooks(folder), std::chrono::seconds(3));
   EXPECT_FALSE(refusal.exited);
   EXPECT_FALSE(Exists(folder, "box-1.png"));
 }
