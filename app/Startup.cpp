@@ -1,9 +1,11 @@
 #include "app/Startup.h"
 
 #include <exception>
+#include <ostream>
 
 #include "app/ApplicationShell.h"
 #include "app/UnitFicheVellumo.h"
+#include "config/IniFile.h"
 
 namespace vellumo {
 
@@ -24,6 +26,20 @@ int StartVellumo(ApplicationShell& shell, const std::vector<std::string>& argume
     shell.ShowException(e.what());
   } catch (...) {
     shell.ShowException("");
+  }
+  return 0;
+}
+
+int StartWithoutDisplay(const std::vector<std::string>& arguments, std::ostream& err) {
+  if (arguments.size() != 1) {
+    err << kMissingArgumentText << '\n';
+    return 0;
+  }
+  err << kNoDisplayText << '\n';
+  try {
+    IniFile(arguments.front()).WriteBool("ExportationMailErreur", "Erreur", true);
+  } catch (const std::exception& e) {
+    err << kNoDisplayMarkerNotWrittenText << '\n' << e.what() << '\n';
   }
   return 0;
 }

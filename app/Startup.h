@@ -1,5 +1,6 @@
 #pragma once
 // Process start-up: title, main window, style, the one argument, the loop.
+#include <iosfwd>
 #include <string>
 #include <vector>
 
@@ -11,8 +12,18 @@ inline constexpr const char* kApplicationTitle = "Vellumo";
 inline constexpr const char* kStyleName = "Smokey Quartz Kamri";
 inline constexpr const char* kMissingArgumentText =
     "Erreur : impossible de lancer le module Vellumo sans paramètre.";
+inline constexpr const char* kNoDisplayText =
+    "Erreur : impossible d'afficher le module Vellumo : aucun écran n'est disponible (ni "
+    "serveur X, ni Wayland). Le traitement n'a pas eu lieu.";
+inline constexpr const char* kNoDisplayMarkerNotWrittenText =
+    "Erreur : cet échec n'a pas pu être enregistré dans le fichier de configuration.";
 
 // `arguments` excludes the program name. Always returns 0.
 int StartVellumo(ApplicationShell& shell, const std::vector<std::string>& arguments);
+
+// Start-up when nothing can be shown: standard error says why and, with
+// exactly one argument, that file gets the failure marker, since the run
+// did not happen. Always returns 0.
+int StartWithoutDisplay(const std::vector<std::string>& arguments, std::ostream& err);
 
 }  // namespace vellumo

@@ -19,7 +19,7 @@ class QtApplicationShell : public ApplicationShell {
  public:
   // A QApplication must exist.
   QtApplicationShell(SystemServices& system, SmtpClientFactory& clients,
-                     UnattendedMode unattended = UnattendedMode::FromEnvironment());
+                     UnattendedMode unattended = UnattendedMode());
   ~QtApplicationShell() override;
 
   void SetMainFormOnTaskBar(bool value) override;

@@ -41,7 +41,7 @@ void QtToolkit::BringToFront() {
 }
 
 void QtToolkit::CloseDialog() {
-  UnattendedMode::SaveDialogPictureIfAsked(dialog_);
+  prompts_.Unattended().SaveDialogPictureIfAsked(dialog_);
   // The dialog is the last window: closing it ends the event loop.
   dialog_.close();
 }

@@ -5,12 +5,12 @@
 #include <QPixmap>
 #include <QTimer>
 #include <QWidget>
-#include <QtGlobal>
 
 namespace vellumo {
 
-UnattendedMode::UnattendedMode(const QString& autoAnswer, const QString& screenshotDir)
-    : screenshotDir_(screenshotDir) {
+UnattendedMode::UnattendedMode(const QString& autoAnswer, const QString& screenshotDir,
+                               const QString& dialogPicture)
+    : screenshotDir_(screenshotDir), dialogPicture_(dialogPicture) {
   const QString answer = autoAnswer.trimmed();
   if (answer.isEmpty()) return;
   active_ = true;
@@ -19,11 +19,6 @@ UnattendedMode::UnattendedMode(const QString& autoAnswer, const QString& screens
   answer_ = word.compare(QLatin1String("yes"), Qt::CaseInsensitive) == 0 ? DialogAnswer::Yes
                                                                          : DialogAnswer::No;
   if (colon >= 0) folder_ = answer.mid(colon + 1).toStdString();
-}
-
-UnattendedMode UnattendedMode::FromEnvironment() {
-  return UnattendedMode(qEnvironmentVariable("VELLUMO_AUTO_ANSWER"),
-                        qEnvironmentVariable("VELLUMO_SCREENSHOT_DIR"));
 }
 
 void UnattendedMode::ShowBriefly(QWidget& box) {
@@ -41,10 +36,9 @@ void UnattendedMode::ShowBriefly(QWidget& box) {
   box.hide();
 }
 
-void UnattendedMode::SaveDialogPictureIfAsked(QWidget& dialog) {
-  const QString path = qEnvironmentVariable("VELLUMO_SCREENSHOT");
-  if (path.isEmpty() || !dialog.isVisible()) return;
-  dialog.grab().save(path, "PNG");
+void UnattendedMode::SaveDialogPictureIfAsked(QWidget& dialog) const {
+  if (dialogPicture_.isEmpty() || !dialog.isVisible()) return;
+  dialog.grab().save(dialogPicture_, "PNG");
 }
 
 }  // namespace vellumo

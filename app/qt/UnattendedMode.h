@@ -1,14 +1,9 @@
 #pragma once
-// Unattended mode, for scripts and demos only. Environment variables:
-//   VELLUMO_AUTO_ANSWER     "no", "yes" or "yes:FOLDER": every box is shown
-//                           for about a second without blocking, then
-//                           answers by itself (the folder chooser returns
-//                           FOLDER, or cancels without one).
-//   VELLUMO_SCREENSHOT_DIR  with the above: each box is saved there as
-//                           box-1.png, box-2.png, ...
-//   VELLUMO_SCREENSHOT      a PNG path: the dialog is saved there just
-//                           before it closes, marks in their final state.
-// Without VELLUMO_AUTO_ANSWER every box waits for the user as usual.
+// Unattended mode, for tests and demos only: every box is shown for about a
+// second without blocking, then answers by itself; boxes and the dialog can
+// be saved as pictures. A default one is inactive, as in the shipped
+// program; only the unattended program fills one from its environment
+// (unattended/UnattendedEnvironment.h).
 #include <QString>
 #include <optional>
 #include <string>
@@ -22,8 +17,13 @@ namespace vellumo {
 class UnattendedMode {
  public:
   UnattendedMode() = default;  // inactive
-  UnattendedMode(const QString& autoAnswer, const QString& screenshotDir);
-  static UnattendedMode FromEnvironment();
+  // `autoAnswer`: "no", "yes" or "yes:FOLDER" (the folder chooser returns
+  // FOLDER, or cancels without one); empty leaves every box waiting for the
+  // user. `screenshotDir`: each box shown is saved there as box-1.png,
+  // box-2.png, ... `dialogPicture`: a PNG path the dialog is saved to just
+  // before it closes, marks in their final state.
+  UnattendedMode(const QString& autoAnswer, const QString& screenshotDir,
+                 const QString& dialogPicture = QString());
 
   bool Active() const { return active_; }
   DialogAnswer Answer() const { return answer_; }
@@ -37,14 +37,15 @@ class UnattendedMode {
   // handling events, saves its picture when a directory was given, hides it.
   void ShowBriefly(QWidget& box);
 
-  // Saves `dialog` to VELLUMO_SCREENSHOT when that is set.
-  static void SaveDialogPictureIfAsked(QWidget& dialog);
+  // Saves `dialog` to the dialog picture's path when one was given.
+  void SaveDialogPictureIfAsked(QWidget& dialog) const;
 
  private:
   bool active_ = false;
   DialogAnswer answer_ = DialogAnswer::No;
   std::string folder_;
   QString screenshotDir_;
+  QString dialogPicture_;
   int displayMilliseconds_ = 1000;
   int boxesShown_ = 0;
 };

@@ -27,6 +27,13 @@ void FrenchButtons(QMessageBox& box) {
   }
 }
 
+// Boxes show server replies and INI values: text that looks like HTML must
+// read as written, never render or carry a link.
+void Prepare(QMessageBox& box) {
+  box.setTextFormat(Qt::PlainText);
+  FrenchButtons(box);
+}
+
 }  // namespace
 
 UserPrompts::UserPrompts(UnattendedMode unattended) : unattended_(std::move(unattended)) {}
@@ -34,7 +41,7 @@ UserPrompts::UserPrompts(UnattendedMode unattended) : unattended_(std::move(unat
 void UserPrompts::ShowMessage(QWidget* parent, const std::string& text) {
   QMessageBox box(QMessageBox::NoIcon, kBoxTitle, QString::fromStdString(text), QMessageBox::Ok,
                   parent);
-  FrenchButtons(box);
+  Prepare(box);
   if (unattended_.Active()) {
     unattended_.ShowBriefly(box);
     return;
@@ -45,7 +52,7 @@ void UserPrompts::ShowMessage(QWidget* parent, const std::string& text) {
 DialogAnswer UserPrompts::AskYesNo(QWidget* parent, const std::string& text) {
   QMessageBox box(QMessageBox::Information, kBoxTitle, QString::fromStdString(text),
                   QMessageBox::Yes | QMessageBox::No, parent);
-  FrenchButtons(box);
+  Prepare(box);
   if (unattended_.Active()) {
     unattended_.ShowBriefly(box);
     return unattended_.Answer();
@@ -56,7 +63,7 @@ DialogAnswer UserPrompts::AskYesNo(QWidget* parent, const std::string& text) {
 void UserPrompts::ShowError(QWidget* parent, const std::string& message) {
   QMessageBox box(QMessageBox::Critical, kBoxTitle, QString::fromStdString(message),
                   QMessageBox::Ok, parent);
-  FrenchButtons(box);
+  Prepare(box);
   if (unattended_.Active()) {
     unattended_.ShowBriefly(box);
     return;

@@ -13,7 +13,7 @@ namespace vellumo {
 
 class UserPrompts {
  public:
-  explicit UserPrompts(UnattendedMode unattended = UnattendedMode::FromEnvironment());
+  explicit UserPrompts(UnattendedMode unattended = UnattendedMode());
 
   // `parent` may be nullptr; a box with a parent is centred on it.
   void ShowMessage(QWidget* parent, const std::string& text);
