@@ -1,5 +1,7 @@
 #include "smtp/curl/CurlErrorText.h"
 
+#include "mail/MailText.h"
+
 namespace vellumo {
 namespace {
 
@@ -159,6 +161,10 @@ std::string PrintableText(std::string_view raw, std::size_t maxBytes) {
     const std::size_t length = Utf8SequenceLength(raw, i);
     if (length == 0) {  // invalid byte: dropped
       ++i;
+      continue;
+    }
+    if (IsFormatCharacterAt(raw, i)) {  // bidi overrides, zero-width characters
+      i += length;
       continue;
     }
     const auto lead = static_cast<unsigned char>(raw[i]);

@@ -31,8 +31,8 @@ struct CurlFailure {
 
 std::string DescribeCurlFailure(const CurlFailure& failure);
 
-// Server or library text made safe to show: invalid UTF-8 and control
-// characters dropped, spaces collapsed, cut to about `maxBytes` on a
+// Server or library text made safe to show: invalid UTF-8, control and
+// format characters dropped, spaces collapsed, cut to about `maxBytes` on a
 // character boundary.
 std::string PrintableText(std::string_view raw, std::size_t maxBytes = 300);
 

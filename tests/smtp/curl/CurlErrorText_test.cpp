@@ -198,6 +198,9 @@ TEST(CurlErrorText, PrintableTextTable) {
       {"abcdef", 6, "abcdef"},
       {"abcdefg", 6, "abcdef…"},
       {"€ ok", 300, "€ ok"},
+      // Format characters dropped: bidi overrides, zero-width, tags.
+      {"facture\u202Efdp.exe\u202C", 300, "facturefdp.exe"},
+      {"a\u200Bb\uFEFFc\U000E0041d\u00ADe", 300, "abcde"},
   };
   for (const PrintableRow& row : rows) {
     EXPECT_EQ(PrintableText(row.raw, row.max), row.expected) << row.raw;
