@@ -105,6 +105,9 @@ void CurlSmtpClient::PrepareHandle() {
     curl_easy_setopt(handle_, CURLOPT_CLOSESOCKETFUNCTION, &CurlSmtpClient::OnSocketClosing);
     curl_easy_setopt(handle_, CURLOPT_CLOSESOCKETDATA, this);
     curl_easy_setopt(handle_, CURLOPT_PROTOCOLS_STR, "smtp,smtps");
+    // The server is reached directly: a proxy named in the environment
+    // (ALL_PROXY and the like) is not ours to follow.
+    Set(handle_, CURLOPT_PROXY, "");
   }
 
   Set(handle_, CURLOPT_URL, url->c_str());
