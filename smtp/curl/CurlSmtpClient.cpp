@@ -111,9 +111,13 @@ void CurlSmtpClient::PrepareHandle() {
   }
 
   Set(handle_, CURLOPT_URL, url->c_str());
+  // STARTTLS "when offered" goes on in clear only without a login: the
+  // password is never sent where TLS was asked for and is not in place.
+  loginAwaitsTls_ = mode == 3 && !Username.empty();
   Set(handle_, CURLOPT_USE_SSL,
-      mode == 2 ? static_cast<long>(CURLUSESSL_ALL)
-                : mode == 3 ? static_cast<long>(CURLUSESSL_TRY) : static_cast<long>(CURLUSESSL_NONE));
+      mode == 2 || loginAwaitsTls_ ? static_cast<long>(CURLUSESSL_ALL)
+      : mode == 3                  ? static_cast<long>(CURLUSESSL_TRY)
+                                   : static_cast<long>(CURLUSESSL_NONE));
   // Peer and host checks stay at libcurl's defaults (on, SNI sent) unless
   // the account turns them off.
   Set(handle_, CURLOPT_SSL_VERIFYPEER, VerifyCertificate ? 1L : 0L);
@@ -163,6 +167,12 @@ void CurlSmtpClient::RequireLogin() {
   failure.Port = Port;
   failure.TcpConnected = true;
   failure.Step = trace_.Step();
+  if (trace_.RefusedEhloCode() != 0) {
+    // A refused EHLO is why libcurl fell back to HELO, which has no login.
+    failure.Step = SmtpStep::Ehlo;
+    failure.ReplyCode = trace_.RefusedEhloCode();
+    failure.ReplyText = trace_.RefusedEhloText();
+  }
   throw MailError(DescribeCurlFailure(failure));
 }
 
@@ -220,6 +230,7 @@ void CurlSmtpClient::Perform() {
   long verifyResult = 0;
   curl_easy_getinfo(handle_, CURLINFO_SSL_VERIFYRESULT, &verifyResult);
   failure.VerifyResult = verifyResult;
+  failure.LoginAwaitsTls = loginAwaitsTls_;
   failure.ErrorBuffer = errorBuffer_;
   failure.ConnectTimeoutSeconds = options_.ConnectTimeoutSeconds;
   failure.IdleTimeoutSeconds = options_.IdleTimeoutSeconds;

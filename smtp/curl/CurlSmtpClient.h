@@ -51,6 +51,7 @@ class CurlSmtpClient : public SmtpClient {
   // The handle's sockets, so that a session can be cut short.
   std::vector<curl_socket_t> sockets_;
   char errorBuffer_[CURL_ERROR_SIZE] = {};
+  bool loginAwaitsTls_ = false;  // see PrepareHandle
 };
 
 }  // namespace vellumo
