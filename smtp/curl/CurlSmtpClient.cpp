@@ -231,9 +231,9 @@ void CurlSmtpClient::Perform() {
   failure.Port = Port;
   curl_off_t connectTime = 0;
   curl_easy_getinfo(handle_, CURLINFO_CONNECT_TIME_T, &connectTime);
-  failure.TcpConnected = expired_ != SmtpWaitClock::Limit::Connect &&
-                         (clock_.Connected() || connectTime > 0 ||
-                          trace_.Step() != SmtpStep::Connecting);
+  failure.TcpConnected =
+      expired_ != SmtpWaitClock::Limit::Connect &&
+      (clock_.Connected() || connectTime > 0 || trace_.Step() != SmtpStep::Connecting);
   long osError = 0;
   curl_easy_getinfo(handle_, CURLINFO_OS_ERRNO, &osError);
 #ifdef _WIN32

@@ -14,7 +14,7 @@ using Limit = SmtpWaitClock::Limit;
 using std::chrono::seconds;
 
 struct Event {
-  int at;           // seconds after the start
+  int at;            // seconds after the start
   const char* what;  // "connected" or "traffic"
 };
 
