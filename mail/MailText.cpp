@@ -8,6 +8,20 @@ bool IsBlank(char c) { return c == ' ' || c == '\t'; }
 
 bool IsContinuation(unsigned char c) { return (c & 0xC0) == 0x80; }
 
+// Unicode's format characters (general category Cf, Unicode 15).
+struct CodeRange {
+  char32_t first;
+  char32_t last;
+};
+constexpr CodeRange kFormatCharacters[] = {
+    {0xAD, 0xAD},       {0x600, 0x605},     {0x61C, 0x61C},     {0x6DD, 0x6DD},
+    {0x70F, 0x70F},     {0x890, 0x891},     {0x8E2, 0x8E2},     {0x180E, 0x180E},
+    {0x200B, 0x200F},   {0x202A, 0x202E},   {0x2060, 0x2064},   {0x2066, 0x206F},
+    {0xFEFF, 0xFEFF},   {0xFFF9, 0xFFFB},   {0x110BD, 0x110BD}, {0x110CD, 0x110CD},
+    {0x13430, 0x1343F}, {0x1BCA0, 0x1BCA3}, {0x1D173, 0x1D17A}, {0xE0001, 0xE0001},
+    {0xE0020, 0xE007F},
+};
+
 }  // namespace
 
 std::string_view TrimBlanks(std::string_view text) {
@@ -60,11 +74,28 @@ std::size_t Utf8Step(std::string_view text, std::size_t pos) {
   return length == 0 ? 1 : length;
 }
 
+bool IsFormatCharacterAt(std::string_view text, std::size_t pos) {
+  const std::size_t length = ValidUtf8Length(text, pos);
+  if (length < 2) return false;
+  char32_t value = static_cast<unsigned char>(text[pos]) & (0x7Fu >> length);
+  for (std::size_t i = 1; i < length; ++i) {
+    value = (value << 6) | (static_cast<unsigned char>(text[pos + i]) & 0x3Fu);
+  }
+  for (const CodeRange& range : kFormatCharacters) {
+    if (value >= range.first && value <= range.last) return true;
+  }
+  return false;
+}
+
 std::string PrintableExcerpt(std::string_view text, std::size_t maxBytes) {
   std::string out;
   std::size_t pos = 0;
   while (pos < text.size()) {
     const std::size_t length = ValidUtf8Length(text, pos);
+    if (length != 0 && IsFormatCharacterAt(text, pos)) {
+      pos += length;  // dropped: it could reorder or hide what is shown
+      continue;
+    }
     if (out.size() + (length == 0 ? 1 : length) > maxBytes) {
       out += "...";
       break;

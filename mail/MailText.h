@@ -20,8 +20,14 @@ std::size_t ValidUtf8Length(std::string_view text, std::size_t pos);
 // when the bytes there are malformed.
 std::size_t Utf8Step(std::string_view text, std::size_t pos);
 
+// True when the well-formed UTF-8 character at `text[pos]` is a Unicode
+// format character (category Cf: bidi overrides and isolates, zero-width
+// characters, soft hyphen...), which can make a shown text read otherwise.
+bool IsFormatCharacterAt(std::string_view text, std::size_t pos);
+
 // A text fit to quote in a message to the user: control characters become
-// blanks, malformed UTF-8 becomes '?', and it is cut to about `maxBytes`
+// blanks, format characters are dropped, malformed UTF-8 becomes '?', and it
+// is cut to about `maxBytes`
 // bytes on a character boundary ("..." marks the cut).
 std::string PrintableExcerpt(std::string_view text, std::size_t maxBytes = 200);
 

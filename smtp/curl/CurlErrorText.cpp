@@ -1,5 +1,7 @@
 #include "smtp/curl/CurlErrorText.h"
 
+#include "mail/MailText.h"
+
 namespace vellumo {
 namespace {
 
@@ -40,6 +42,20 @@ std::string Quoted(const CurlFailure& f) {
   std::string reply = std::to_string(f.ReplyCode);
   if (!f.ReplyText.empty()) reply += " " + f.ReplyText;
   return " (" + PrintableText(reply) + ")";
+}
+
+// Whether the session goes on after this reply at this step; any other
+// reply is one libcurl gave up on.
+bool ExpectedReply(SmtpStep step, int code) {
+  switch (step) {
+    case SmtpStep::StartTls: return code == 220;
+    case SmtpStep::Login: return code / 100 == 2 || code == 334;
+    case SmtpStep::Data:
+    case SmtpStep::MessageEnd: return code == 354;
+    case SmtpStep::Other: return true;  // nothing known to judge by
+    default: break;
+  }
+  return code / 100 == 2;
 }
 
 std::string Address(const std::string& address) { return "<" + PrintableText(address, 200) + ">"; }
@@ -113,6 +129,18 @@ std::string Login(const CurlFailure& f, const std::string& host) {
   return "Erreur : le serveur SMTP a refusé l'identification" + Quoted(f) + ".";
 }
 
+// The login waited for TLS, which the server did not give.
+std::string NotEncrypted(const CurlFailure& f, const std::string& host) {
+  std::string why = "le serveur ne propose pas le chiffrement STARTTLS";
+  if (f.Step == SmtpStep::StartTls && f.ReplyCode != 0) {
+    why = "le serveur a refusé le passage au chiffrement (STARTTLS)" + Quoted(f);
+  } else if (f.ReplyCode >= 400) {
+    why = "le serveur a refusé la présentation (EHLO)" + Quoted(f);
+  }
+  return "Erreur : la connexion au serveur SMTP " + host + " n'a pas pu être chiffrée : " + why +
+         ". Le mot de passe n'a donc pas été envoyé.";
+}
+
 std::string Refusal(const CurlFailure& f, const std::string& host) {
   if (f.ReplyCode == 421) {
     return "Erreur : le serveur SMTP " + host + " a interrompu la session" + Quoted(f) + ".";
@@ -129,6 +157,10 @@ std::string Refusal(const CurlFailure& f, const std::string& host) {
     case SmtpStep::Greeting:
       return "Erreur : le serveur SMTP " + host + " refuse la connexion" + Quoted(f) + ".";
     case SmtpStep::Ehlo:
+      if (f.Code == CURLE_LOGIN_DENIED) {  // answered HELO, which allows no login
+        return "Erreur : le serveur SMTP a refusé la présentation (EHLO)" + Quoted(f) +
+               " : l'identification configurée est impossible.";
+      }
       return "Erreur : le serveur SMTP a refusé la présentation (EHLO)" + Quoted(f) + ".";
     case SmtpStep::StartTls:
       return "Erreur : le serveur SMTP a refusé le passage au chiffrement (STARTTLS)" + Quoted(f) +
@@ -161,6 +193,10 @@ std::string PrintableText(std::string_view raw, std::size_t maxBytes) {
       ++i;
       continue;
     }
+    if (IsFormatCharacterAt(raw, i)) {  // bidi overrides, zero-width characters
+      i += length;
+      continue;
+    }
     const auto lead = static_cast<unsigned char>(raw[i]);
     if (length == 1 && (lead <= 0x20 || lead == 0x7F)) {  // controls and spaces
       pendingSpace = !out.empty();
@@ -183,6 +219,10 @@ std::string PrintableText(std::string_view raw, std::size_t maxBytes) {
 std::string DescribeCurlFailure(const CurlFailure& f) {
   const std::string host = PrintableText(f.Host, 120);
   const std::string port = std::to_string(f.Port);
+  if (f.LoginAwaitsTls && (f.Code == CURLE_USE_SSL_FAILED ||
+                           (f.Code == CURLE_REMOTE_ACCESS_DENIED && f.Step == SmtpStep::Ehlo))) {
+    return NotEncrypted(f, host);
+  }
   switch (f.Code) {
     case CURLE_OK: return {};
     case CURLE_URL_MALFORMAT:
@@ -225,6 +265,10 @@ std::string DescribeCurlFailure(const CurlFailure& f) {
     default: break;
   }
   if (f.ReplyCode >= 400) return Refusal(f, host);
+  if (f.ReplyCode != 0 && !ExpectedReply(f.Step, f.ReplyCode)) {
+    return "Erreur : le serveur SMTP " + host + " a donné une réponse inattendue " +
+           During(f.Step) + Quoted(f) + ".";
+  }
   switch (f.Code) {
     case CURLE_LOGIN_DENIED: return Login(f, host);
     case CURLE_USE_SSL_FAILED:

@@ -23,6 +23,9 @@ struct CurlFailure {
   std::string Recipient;       // address of the last RCPT TO
   int ReplyCode = 0;           // last reply of the server, 0 if none
   std::string ReplyText;
+  // STARTTLS was to be used when offered and a login is configured: the
+  // login waits for TLS and is not sent without it.
+  bool LoginAwaitsTls = false;
   long VerifyResult = 0;       // X509 verification result, 0 when fine
   std::string ErrorBuffer;     // libcurl's own (English) detail
   long ConnectTimeoutSeconds = 30;
@@ -31,8 +34,8 @@ struct CurlFailure {
 
 std::string DescribeCurlFailure(const CurlFailure& failure);
 
-// Server or library text made safe to show: invalid UTF-8 and control
-// characters dropped, spaces collapsed, cut to about `maxBytes` on a
+// Server or library text made safe to show: invalid UTF-8, control and
+// format characters dropped, spaces collapsed, cut to about `maxBytes` on a
 // character boundary.
 std::string PrintableText(std::string_view raw, std::size_t maxBytes = 300);
 

@@ -2,6 +2,8 @@
 
 #include <cerrno>
 #include <algorithm>
+#include <chrono>
+#include <climits>
 #include <ctime>
 #include <optional>
 #include <string>
@@ -9,6 +11,7 @@
 
 #ifdef _WIN32
 #include <winsock2.h>
+#include <ws2tcpip.h>
 #else
 #include <poll.h>
 #include <sys/socket.h>
@@ -66,7 +69,10 @@ void Set(CURL* handle, CURLoption option, const char* value) {
 
 }  // namespace
 
-CurlSmtpClient::CurlSmtpClient(CurlSmtpOptions options) : options_(std::move(options)) {
+CurlSmtpClient::CurlSmtpClient(CurlSmtpOptions options)
+    : options_(std::move(options)),
+      clock_(std::chrono::seconds(options_.ConnectTimeoutSeconds),
+             std::chrono::seconds(options_.IdleTimeoutSeconds)) {
   CurlGlobalInit::Ensure();
 }
 
@@ -105,13 +111,24 @@ void CurlSmtpClient::PrepareHandle() {
     curl_easy_setopt(handle_, CURLOPT_SOCKOPTDATA, this);
     curl_easy_setopt(handle_, CURLOPT_CLOSESOCKETFUNCTION, &CurlSmtpClient::OnSocketClosing);
     curl_easy_setopt(handle_, CURLOPT_CLOSESOCKETDATA, this);
+    // Called at least once a second: the wait limits are checked there.
+    curl_easy_setopt(handle_, CURLOPT_XFERINFOFUNCTION, &CurlSmtpClient::OnProgress);
+    curl_easy_setopt(handle_, CURLOPT_XFERINFODATA, this);
+    curl_easy_setopt(handle_, CURLOPT_NOPROGRESS, 0L);
     curl_easy_setopt(handle_, CURLOPT_PROTOCOLS_STR, "smtp,smtps");
+    // The server is reached directly: a proxy named in the environment
+    // (ALL_PROXY and the like) is not ours to follow.
+    Set(handle_, CURLOPT_PROXY, "");
   }
 
   Set(handle_, CURLOPT_URL, url->c_str());
+  // STARTTLS "when offered" goes on in clear only without a login: the
+  // password is never sent where TLS was asked for and is not in place.
+  loginAwaitsTls_ = mode == 3 && !Username.empty();
   Set(handle_, CURLOPT_USE_SSL,
-      mode == 2 ? static_cast<long>(CURLUSESSL_ALL)
-                : mode == 3 ? static_cast<long>(CURLUSESSL_TRY) : static_cast<long>(CURLUSESSL_NONE));
+      mode == 2 || loginAwaitsTls_ ? static_cast<long>(CURLUSESSL_ALL)
+      : mode == 3                  ? static_cast<long>(CURLUSESSL_TRY)
+                                   : static_cast<long>(CURLUSESSL_NONE));
   // Peer and host checks stay at libcurl's defaults (on, SNI sent) unless
   // the account turns them off.
   Set(handle_, CURLOPT_SSL_VERIFYPEER, VerifyCertificate ? 1L : 0L);
@@ -124,7 +141,9 @@ void CurlSmtpClient::PrepareHandle() {
     Set(handle_, CURLOPT_USERNAME, Username.c_str());
     Set(handle_, CURLOPT_PASSWORD, Password.c_str());
   }
-  Set(handle_, CURLOPT_CONNECTTIMEOUT, options_.ConnectTimeoutSeconds);
+  // libcurl's connect time-out would end the greeting, EHLO, TLS and the
+  // login too; the wait clock keeps both limits instead.
+  Set(handle_, CURLOPT_CONNECTTIMEOUT, static_cast<long>(INT_MAX / 1000));
   Set(handle_, CURLOPT_SERVER_RESPONSE_TIMEOUT, options_.IdleTimeoutSeconds);
   // A stalled upload waits for no reply, so the response time-out alone
   // would not end it.
@@ -161,6 +180,12 @@ void CurlSmtpClient::RequireLogin() {
   failure.Port = Port;
   failure.TcpConnected = true;
   failure.Step = trace_.Step();
+  if (trace_.RefusedEhloCode() != 0) {
+    // A refused EHLO is why libcurl fell back to HELO, which has no login.
+    failure.Step = SmtpStep::Ehlo;
+    failure.ReplyCode = trace_.RefusedEhloCode();
+    failure.ReplyText = trace_.RefusedEhloText();
+  }
   throw MailError(DescribeCurlFailure(failure));
 }
 
@@ -200,8 +225,13 @@ void CurlSmtpClient::Disconnect() {
 void CurlSmtpClient::Perform() {
   trace_.Reset();
   errorBuffer_[0] = '\0';
-  const CURLcode code = curl_easy_perform(handle_);
+  expired_ = SmtpWaitClock::Limit::None;
+  clock_.Start(SmtpWaitClock::Clock::now(), SocketConnected());
+  CURLcode code = curl_easy_perform(handle_);
   if (code == CURLE_OK) return;
+  if (code == CURLE_ABORTED_BY_CALLBACK && expired_ != SmtpWaitClock::Limit::None) {
+    code = CURLE_OPERATION_TIMEDOUT;
+  }
   // A session left waiting for a reply is over; libcurl may still keep it
   // and say QUIT on it at clean-up, waiting a whole time-out again.
   if (trace_.AwaitingReply()) CutSession();
@@ -212,7 +242,9 @@ void CurlSmtpClient::Perform() {
   failure.Port = Port;
   curl_off_t connectTime = 0;
   curl_easy_getinfo(handle_, CURLINFO_CONNECT_TIME_T, &connectTime);
-  failure.TcpConnected = connectTime > 0 || trace_.Step() != SmtpStep::Connecting;
+  failure.TcpConnected =
+      expired_ != SmtpWaitClock::Limit::Connect &&
+      (clock_.Connected() || connectTime > 0 || trace_.Step() != SmtpStep::Connecting);
   long osError = 0;
   curl_easy_getinfo(handle_, CURLINFO_OS_ERRNO, &osError);
 #ifdef _WIN32
@@ -228,6 +260,7 @@ void CurlSmtpClient::Perform() {
   long verifyResult = 0;
   curl_easy_getinfo(handle_, CURLINFO_SSL_VERIFYRESULT, &verifyResult);
   failure.VerifyResult = verifyResult;
+  failure.LoginAwaitsTls = loginAwaitsTls_;
   failure.ErrorBuffer = errorBuffer_;
   failure.ConnectTimeoutSeconds = options_.ConnectTimeoutSeconds;
   failure.IdleTimeoutSeconds = options_.IdleTimeoutSeconds;
@@ -236,6 +269,7 @@ void CurlSmtpClient::Perform() {
 
 int CurlSmtpClient::OnDebug(CURL*, curl_infotype type, char* data, std::size_t size, void* self) {
   auto* client = static_cast<CurlSmtpClient*>(self);
+  if (type != CURLINFO_TEXT) client->clock_.OnTraffic(SmtpWaitClock::Clock::now());
   if (type == CURLINFO_HEADER_OUT && size >= 4 && std::string_view(data, 4) == "QUIT" &&
       client->trace_.AwaitingReply()) {
     // libcurl ends a failed session with QUIT and waits a whole time-out
@@ -260,6 +294,24 @@ void CurlSmtpClient::CutSession() {
     shutdown(socket, SHUT_RDWR);
 #endif
   }
+}
+
+int CurlSmtpClient::OnProgress(void* self, curl_off_t, curl_off_t, curl_off_t, curl_off_t) {
+  auto* client = static_cast<CurlSmtpClient*>(self);
+  const auto now = SmtpWaitClock::Clock::now();
+  if (!client->clock_.Connected() && client->SocketConnected()) client->clock_.OnConnected(now);
+  client->expired_ = client->clock_.Expired(now);
+  return client->expired_ == SmtpWaitClock::Limit::None ? 0 : 1;
+}
+
+bool CurlSmtpClient::SocketConnected() const {
+  for (curl_socket_t socket : sockets_) {
+    sockaddr_storage peer{};
+    socklen_t length = sizeof peer;
+    // Only a socket whose connection is open has a peer.
+    if (getpeername(socket, reinterpret_cast<sockaddr*>(&peer), &length) == 0) return true;
+  }
+  return false;
 }
 
 int CurlSmtpClient::OnSocketOpened(void* self, curl_socket_t socket, curlsocktype) {

@@ -10,6 +10,7 @@
 #include "smtp/SmtpClient.h"
 #include "smtp/curl/CurlSmtpOptions.h"
 #include "smtp/curl/SmtpSessionTrace.h"
+#include "smtp/curl/SmtpWaitClock.h"
 
 namespace vellumo {
 
@@ -39,18 +40,25 @@ class CurlSmtpClient : public SmtpClient {
   void RequireLogin();
   // Shuts the handle's sockets down, so that nothing waits on them.
   void CutSession();
+  // True when one of the handle's sockets has its TCP connection open.
+  bool SocketConnected() const;
 
   static int OnDebug(CURL* handle, curl_infotype type, char* data, std::size_t size, void* self);
   static std::size_t OnWrite(char* data, std::size_t size, std::size_t count, void* self);
+  static int OnProgress(void* self, curl_off_t, curl_off_t, curl_off_t, curl_off_t);
   static int OnSocketOpened(void* self, curl_socket_t socket, curlsocktype purpose);
   static int OnSocketClosing(void* self, curl_socket_t socket);
 
   CurlSmtpOptions options_;
   CURL* handle_ = nullptr;
   SmtpSessionTrace trace_;
+  SmtpWaitClock clock_;
+  // The limit that ended the last transfer, if the clock ended it.
+  SmtpWaitClock::Limit expired_ = SmtpWaitClock::Limit::None;
   // The handle's sockets, so that a session can be cut short.
   std::vector<curl_socket_t> sockets_;
   char errorBuffer_[CURL_ERROR_SIZE] = {};
+  bool loginAwaitsTls_ = false;  // see PrepareHandle
 };
 
 }  // namespace vellumo

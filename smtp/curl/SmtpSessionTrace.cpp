@@ -57,6 +57,7 @@ void SmtpSessionTrace::OnCommandSent(std::string_view bytes) {
     step_ = SmtpStep::Ehlo;
     ehloKeywords_.clear();
     readingEhloKeywords_ = false;
+    sentHelo_ = verb == "HELO";
   } else if (verb == "STARTTLS") {
     step_ = SmtpStep::StartTls;
     sentStartTls_ = true;
@@ -125,6 +126,10 @@ void SmtpSessionTrace::OnReplyLine(std::string_view line) {
   replyText_ = pendingText_;
   pendingText_.clear();
   awaitingReply_ = replyCode_ == 354;
+  if (step_ == SmtpStep::Ehlo && !sentHelo_ && replyCode_ >= 400) {
+    refusedEhloCode_ = replyCode_;
+    refusedEhloText_ = replyText_;
+  }
   if (step_ == SmtpStep::Connecting) {
     step_ = SmtpStep::Greeting;
   } else if (step_ == SmtpStep::Data && replyCode_ == 354) {

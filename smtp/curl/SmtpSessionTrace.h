@@ -41,6 +41,10 @@ class SmtpSessionTrace {
   // 0 and empty while none came. QUIT and its reply are left out.
   int ReplyCode() const { return replyCode_; }
   const std::string& ReplyText() const { return replyText_; }
+  // The reply that refused EHLO before libcurl fell back to HELO; 0 and
+  // empty when EHLO was not refused.
+  int RefusedEhloCode() const { return refusedEhloCode_; }
+  const std::string& RefusedEhloText() const { return refusedEhloText_; }
   // True once a STARTTLS or AUTH command was sent in this transfer.
   bool SentStartTls() const { return sentStartTls_; }
   bool SentLogin() const { return sentLogin_; }
@@ -60,6 +64,8 @@ class SmtpSessionTrace {
   std::string recipient_;
   int replyCode_ = 0;
   std::string replyText_;
+  int refusedEhloCode_ = 0;
+  std::string refusedEhloText_;
   std::string pendingText_;  // text of a multi-line reply being read
   std::string partialLine_;  // a line split across chunks
   std::vector<std::string> ehloKeywords_;
@@ -67,6 +73,7 @@ class SmtpSessionTrace {
   bool inReply_ = false;
   bool sentStartTls_ = false;
   bool sentLogin_ = false;
+  bool sentHelo_ = false;  // the last greeting command was HELO, not EHLO
   bool quitting_ = false;
   bool awaitingReply_ = false;
 };

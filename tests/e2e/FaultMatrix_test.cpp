@@ -82,6 +82,8 @@ struct FaultRow {
   int pauseAfterCheckMs = 0;  // the dialog dawdles after the check (idle drops)
   bool serverGone = false;    // nothing listens on the port any more
   Document document = Document::Short;  // "@DOCUMENT@" in `server` is its path
+  bool realLimits = false;    // the client keeps its shipped time-outs
+  double slowSeconds = 0;     // deliberate delays of the server the run sits through
 };
 
 void PrintTo(const FaultRow& row, std::ostream* out) { *out << row.name; }
@@ -120,6 +122,11 @@ const std::vector<FaultRow> kRows = {
    0, 1, false, {}, {"EHLO"}},
   {"no_server_on_port", 1, Tls::None, false, Trust::Off, "",
    2, true, {"a refusé la connexion sur le port"}, 0, -1, false, {}, {}, 0, true},
+  // The greeting is a reply like any other: it has the reply limit (60 s),
+  // not the 30 s for opening the connection.
+  {"greeting_after_35_s_real_limits", 3, Tls::None, false, Trust::Off,
+   R"("greeting": {"delay": 35})",
+   3, false, {"Connexion réussie !"}, 0, 1, false, {"EHLO", "NOOP"}, {}, 0, false, Document::Short, true, 35},
 
   // EHLO.
   {"ehlo_refused_helo_works", 2, Tls::None, false, Trust::Off,
@@ -134,8 +141,9 @@ const std::vector<FaultRow> kRows = {
    2, true, {"réponse trop longue", "(EHLO)"}, 0, 1, false, {"EHLO"}, {"AUTH"}},
   // With HELO there is no login: a configured login must not be skipped.
   {"ehlo_refused_login_needed", 1, Tls::None, true, Trust::Off,
-   R"("ehlo": {"code": 502, "text": "5.5.2 EHLO non pris en charge"})",
-   2, true, {"aucune méthode d'identification"}, 0, 1, false, {"EHLO", "HELO"}, {"MAIL"}},
+   R"("ehlo": {"code": 451, "text": "4.3.0 Réessayez plus tard"})",
+   2, true, {"a refusé la présentation (EHLO) (451 4.3.0 Réessayez plus tard)",
+             "l'identification configurée est impossible"}, 0, 1, false, {"EHLO", "HELO"}, {"MAIL"}},
   {"ehlo_and_helo_refused", 1, Tls::None, false, Trust::Off,
    R"("ehlo": {"code": 502, "text": "5.5.2 Non"}, "helo": {"code": 550, "text": "5.7.1 Accès refusé"})",
    2, true, {"a refusé la présentation", "(550 5.7.1 Accès refusé)"}, 0, 1, false, {"EHLO", "HELO"},
@@ -146,9 +154,15 @@ const std::vector<FaultRow> kRows = {
    R"("offer_starttls": true, "starttls": {"code": 454, "text": "4.7.0 TLS non disponible"})",
    2, true, {"a refusé le passage au chiffrement (STARTTLS)", "(454 4.7.0 TLS non disponible)"}, 0, 1,
    false, {"EHLO", "STARTTLS"}, {"AUTH", "MAIL"}},
-  {"starttls_454_opportunistic_send", 2, Tls::Optional, true, Trust::Off,
+  // STARTTLS when offered: a login waits for TLS and is not sent without it.
+  {"starttls_454_opportunistic_login", 2, Tls::Optional, true, Trust::Off,
    R"("offer_starttls": true, "starttls": {"code": 454, "text": "4.7.0 TLS non disponible"})",
-   7, false, {}, 0, 1, true, {"EHLO", "STARTTLS", "AUTH", "NOOP", "MAIL"}, {"<tls>"}},
+   2, true, {"n'a pas pu être chiffrée : le serveur a refusé le passage au chiffrement (STARTTLS) "
+             "(454 4.7.0 TLS non disponible). Le mot de passe n'a donc pas été envoyé."}, 0, 1,
+   false, {"EHLO", "STARTTLS"}, {"<tls>", "AUTH", "MAIL"}},
+  {"starttls_not_offered_opportunistic_login", 3, Tls::Optional, true, Trust::Off, "",
+   2, true, {"n'a pas pu être chiffrée : le serveur ne propose pas le chiffrement STARTTLS. Le mot "
+             "de passe n'a donc pas été envoyé."}, 0, 1, false, {"EHLO"}, {"STARTTLS", "AUTH", "NOOP"}},
   {"starttls_454_opportunistic_check", 3, Tls::Optional, false, Trust::Off,
    R"("offer_starttls": true, "starttls": {"code": 454, "text": "4.7.0 TLS non disponible"})",
    3, false, {"Connexion réussie !"}, 0, 1, false, {"EHLO", "STARTTLS", "NOOP"}, {"<tls>"}},
@@ -207,6 +221,8 @@ const std::vector<FaultRow> kRows = {
    R"("data": {"code": 554, "text": "5.5.1 Transaction refusée"})",
    6, true, {"a refusé de recevoir le message (DATA)", "(554 5.5.1 Transaction refusée)"}, 0, 1, false,
    {"DATA"}, {}},
+  {"data_answered_250", 2, Tls::None, true, Trust::Off, R"("data": {"code": 250, "text": "2.0.0 Ok"})",
+   6, true, {"a donné une réponse inattendue", "(250 2.0.0 Ok)"}, 0, 1, false, {"DATA"}, {}},
   {"server_silent_after_check", 2, Tls::None, true, Trust::Off, R"("mail": {"do": "silence"})",
    6, true, {"ne répond plus", "3 s"}, 1, 1, false, {"NOOP", "MAIL"}, {"DATA"}},
 
@@ -453,16 +469,20 @@ TEST_P(FaultMatrixTest, Run) {
 
   FaultServer server(serverCase);
   if (row.serverGone) server.Stop();
-  const double bound = static_cast<double>(row.timeouts * kIdleTimeoutSeconds) +
-                       row.pauseAfterCheckMs / 1000.0 + kSlackSeconds;
+  const double idleSeconds = row.realLimits ? CurlSmtpOptions{}.IdleTimeoutSeconds
+                                            : kIdleTimeoutSeconds;
+  const double bound = static_cast<double>(row.timeouts) * idleSeconds +
+                       row.pauseAfterCheckMs / 1000.0 + row.slowSeconds + kSlackSeconds;
   PipeWatch pipeWatch(row.document == Document::Pipe ? documentPath : "", bound + 1);
 
   const std::string iniPath = dir.Write("commande.ini", IniText(row, server.Port(), documentPath));
   const std::string iniBefore = ReadFileBytes(iniPath);
 
   CurlSmtpOptions options;
-  options.ConnectTimeoutSeconds = kConnectTimeoutSeconds;
-  options.IdleTimeoutSeconds = kIdleTimeoutSeconds;
+  if (!row.realLimits) {
+    options.ConnectTimeoutSeconds = kConnectTimeoutSeconds;
+    options.IdleTimeoutSeconds = kIdleTimeoutSeconds;
+  }
   options.LocalName = "fault-matrix.test";
   if (row.trust == Trust::TestCa) options.CaFile = FaultCertificate::Get().CertFile;
 
@@ -510,7 +530,7 @@ TEST_P(FaultMatrixTest, Run) {
   // Closing the sessions at exit counts too: the host waits for the process.
   EXPECT_LT(runSeconds + teardownSeconds, bound);
   if (row.timeouts > 0) {
-    EXPECT_GT(runSeconds, static_cast<double>(kIdleTimeoutSeconds) - 0.5);
+    EXPECT_GT(runSeconds, static_cast<double>(options.IdleTimeoutSeconds) - 0.5);
   }
 
   // The marks as far as the run got.

@@ -78,6 +78,7 @@ TEST(MailboxError, QuotesTheTextPrintableAndCut) {
       {"pas une adresse", "pas une adresse"},
       {"x\r\ny", "x  y"},
       {"ab\x01" "c\xff", "ab c?"},
+      {"pas\u2067 une\u202E adresse\u200B", "pas une adresse"},
       {std::string(300, 'z'), std::string(200, 'z') + "..."},
       {std::string(199, 'z') + "é", std::string(199, 'z') + "..."},
   };

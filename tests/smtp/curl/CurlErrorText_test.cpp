@@ -48,6 +48,12 @@ CurlFailure SilentAfterConnect() {
   return f;
 }
 
+CurlFailure AwaitingTls(CURLcode code, int replyCode, std::string replyText) {
+  CurlFailure f = Failure(code, SmtpStep::Ehlo, replyCode, std::move(replyText));
+  f.LoginAwaitsTls = true;
+  return f;
+}
+
 class CurlErrorTextTable : public ::testing::TestWithParam<Row> {};
 
 TEST_P(CurlErrorTextTable, SaysWhatFailedInFrench) {
@@ -102,6 +108,11 @@ INSTANTIATE_TEST_SUITE_P(
         Row{"StartTlsNotOffered", Failure(CURLE_USE_SSL_FAILED, SmtpStep::Ehlo, 250, "HELP"),
             "Erreur : le serveur SMTP smtp.exemple.fr ne propose pas le chiffrement STARTTLS, "
             "exigé par la configuration."},
+        // STARTTLS when offered, with a login: no HELO fallback in clear.
+        Row{"LoginAwaitsTlsEhloRefused", AwaitingTls(CURLE_REMOTE_ACCESS_DENIED, 502, "5.5.2 Non"),
+            "Erreur : la connexion au serveur SMTP smtp.exemple.fr n'a pas pu être chiffrée : le "
+            "serveur a refusé la présentation (EHLO) (502 5.5.2 Non). Le mot de passe n'a donc "
+            "pas été envoyé."},
         Row{"StartTlsRefused",
             Failure(CURLE_USE_SSL_FAILED, SmtpStep::StartTls, 454, "TLS not available"),
             "Erreur : le serveur SMTP a refusé le passage au chiffrement (STARTTLS) (454 TLS not "
@@ -198,6 +209,9 @@ TEST(CurlErrorText, PrintableTextTable) {
       {"abcdef", 6, "abcdef"},
       {"abcdefg", 6, "abcdef…"},
       {"€ ok", 300, "€ ok"},
+      // Format characters dropped: bidi overrides, zero-width, tags.
+      {"facture\u202Efdp.exe\u202C", 300, "facturefdp.exe"},
+      {"a\u200Bb\uFEFFc\U000E0041d\u00ADe", 300, "abcde"},
   };
   for (const PrintableRow& row : rows) {
     EXPECT_EQ(PrintableText(row.raw, row.max), row.expected) << row.raw;
