@@ -8,6 +8,8 @@
 #include "app/Toolkit.h"
 #include "app/UnitFicheVellumo.h"
 #include "config/IniFile.h"
+#include "config/IniDocument.h"
+#include "config/IniKeys.h"
 #include "config/ProvisionalMarker.h"
 #include "smtp/TSMTPConfig.h"
 
@@ -22,8 +24,6 @@ constexpr int kFinalStatePauseMs = 1000;
 constexpr const char* kNoConfigObjectText = "Erreur : impossible de créer l'objet config.";
 constexpr const char* kConnectionSucceededText = "Connexion réussie !";
 
-constexpr const char* kErrorSection = "ExportationMailErreur";
-constexpr const char* kErrorKey = "Erreur";
 
 bool RunsTheNetwork(std::int32_t mode) { return mode == 1 || mode == 2 || mode == 3; }
 
@@ -51,10 +51,11 @@ void TFicheVellumo::FormActivate() {
     ini.reset(new (std::nothrow) IniFile(GetConfigPath()));
     if (!ini) {
       RaiseFailure(kNoConfigObjectText);
-    } else if (ini->SectionExists("Email")) {
-      SetRunMode(ini->ReadInteger("Email", "EnvoiMode", 1));
+    } else if (const IniDocument document = ReadIniDocument(GetConfigPath());
+               document.SectionExists(keys::kEmail)) {
+      SetRunMode(document.ReadInteger(keys::kEmail, keys::kRunMode, keys::kRunModeDefault));
     } else {
-      RaiseFailure(texts::MissingSection("Email"));
+      RaiseFailure(texts::MissingSection(keys::kEmail));
       AppendToErrorMessage(texts::kCheckConfiguration);
     }
   } catch (const std::exception& e) {
@@ -73,7 +74,7 @@ void TFicheVellumo::FormActivate() {
     // not read as a success. A file that cannot take it runs as it is.
     if (RunsTheNetwork(GetRunMode())) {
       try {
-        provisional = ProvisionalMarker::Place(GetConfigPath(), kErrorSection, kErrorKey);
+        provisional = ProvisionalMarker::Place(GetConfigPath(), keys::kFailureSection, keys::kFailureKey);
       } catch (const std::exception&) {
       }
     }
@@ -127,7 +128,7 @@ void TFicheVellumo::ReportOutcome(IniFile* ini, const ProvisionalMarker* provisi
   std::string markerFailure;
   if (ini) {
     try {
-      ini->WriteBool(kErrorSection, kErrorKey, true);
+      ini->WriteBool(keys::kFailureSection, keys::kFailureKey, true);
     } catch (const std::exception& e) {
       markerFailure = ExceptionText(e);
     }

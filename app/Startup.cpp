@@ -6,6 +6,7 @@
 #include "app/ApplicationShell.h"
 #include "app/UnitFicheVellumo.h"
 #include "config/IniFile.h"
+#include "config/IniKeys.h"
 
 namespace vellumo {
 
@@ -37,7 +38,7 @@ int StartWithoutDisplay(const std::vector<std::string>& arguments, std::ostream&
   }
   err << kNoDisplayText << '\n';
   try {
-    IniFile(arguments.front()).WriteBool("ExportationMailErreur", "Erreur", true);
+    IniFile(arguments.front()).WriteBool(keys::kFailureSection, keys::kFailureKey, true);
   } catch (const std::exception& e) {
     err << kNoDisplayMarkerNotWrittenText << '\n' << e.what() << '\n';
   }

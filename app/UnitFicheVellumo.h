@@ -9,6 +9,7 @@
 
 namespace vellumo {
 
+class IniDocument;
 class IniFile;
 class ProvisionalMarker;
 class EmailAddressList;
@@ -53,7 +54,7 @@ class TFicheVellumo {
 
   // Connection check; see CheckSMTPConnection.cpp.
   std::unique_ptr<TSMTPConfig> CheckSMTPConnection(bool keepConnection);
-  std::unique_ptr<TSMTPConfig> CreateSMTPConfig(IniFile& ini);
+  std::unique_ptr<TSMTPConfig> CreateSMTPConfig(const IniDocument& ini);
   // Send procedure; see DeliverMessage.cpp.
   void DeliverMessage(TSMTPConfig& smtp);
   // Cuts a copy or blind-copy address text at ";".

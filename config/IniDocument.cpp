@@ -1,5 +1,7 @@
 #include "config/IniDocument.h"
 
+#include "config/IntegerText.h"
+
 #include "config/CaseFold.h"
 
 namespace vellumo {
@@ -155,6 +157,29 @@ std::vector<const IniLine*> IniDocument::KeyLines(std::string_view section) cons
     if (line.kind == IniLine::Kind::Key && line.section == id) keys.push_back(&line);
   }
   return keys;
+}
+
+std::string IniDocument::ReadString(std::string_view section, std::string_view key,
+                                    const std::string& defaultValue) const {
+  const IniLine* line = FindKey(section, key);
+  return line ? line->value : defaultValue;
+}
+
+std::int32_t IniDocument::ReadInteger(std::string_view section, std::string_view key,
+                                      std::int32_t defaultValue) const {
+  const IniLine* line = FindKey(section, key);
+  if (!line) return defaultValue;
+  return ParseInt32(line->value).value_or(defaultValue);
+}
+
+bool IniDocument::ReadBool(std::string_view section, std::string_view key, bool defaultValue) const {
+  return ReadInteger(section, key, defaultValue ? 1 : 0) != 0;
+}
+
+std::vector<std::string> IniDocument::ReadSectionValues(std::string_view section) const {
+  std::vector<std::string> values;
+  for (const IniLine* line : KeyLines(section)) values.push_back(line->name + "=" + line->value);
+  return values;
 }
 
 }  // namespace vellumo

@@ -49,6 +49,21 @@ class IniDocument {
   const IniLine* FindKey(std::string_view section, std::string_view key) const;
   std::vector<const IniLine*> KeyLines(std::string_view section) const;
 
+  // The queries a step makes of the document it read once. Names match
+  // without regard to case.
+  // True when the section holds at least one key.
+  bool SectionExists(std::string_view section) const { return SectionHasKeys(section); }
+  std::string ReadString(std::string_view section, std::string_view key,
+                         const std::string& defaultValue) const;
+  // Decimal with optional sign, or hexadecimal with 0x or $; anything else,
+  // or a number outside 32 bits, gives the default.
+  std::int32_t ReadInteger(std::string_view section, std::string_view key,
+                           std::int32_t defaultValue) const;
+  // Read as an integer: 0 is false, any other number true.
+  bool ReadBool(std::string_view section, std::string_view key, bool defaultValue) const;
+  // Every key=value line of the section in file order, as "key=value".
+  std::vector<std::string> ReadSectionValues(std::string_view section) const;
+
  private:
   void Parse(const std::vector<std::uint16_t>& units);
   IniLine ParseLine(const std::vector<std::uint16_t>& units, std::size_t begin, std::size_t textEnd);

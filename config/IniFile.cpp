@@ -12,10 +12,7 @@ namespace {
 
 // Reads see the file as it is now. A missing or unreadable file reads as an
 // empty one, so every read gives its default.
-IniDocument LoadForReading(const std::string& path) {
-  FileBytes file = ReadFileBytes(path);
-  return IniDocument(file.error == 0 ? std::move(file.bytes) : std::string());
-}
+IniDocument LoadForReading(const std::string& path) { return ReadIniDocument(path); }
 
 // What a new file holds: UTF-8 without BOM and CRLF line breaks, as the
 // Windows host writes them.
@@ -39,6 +36,11 @@ std::string Trimmed(const std::string& name) {
 }
 
 }  // namespace
+
+IniDocument ReadIniDocument(const std::string& path) {
+  FileBytes file = ReadFileBytes(path);
+  return IniDocument(file.error == 0 ? std::move(file.bytes) : std::string());
+}
 
 IniFile::IniFile(std::string path) : path_(std::move(path)) {}
 

@@ -17,6 +17,12 @@ class IniWriteError : public std::runtime_error {
   using std::runtime_error::runtime_error;
 };
 
+class IniDocument;
+
+// The file as it is now, read once; a missing or unreadable file reads as an
+// empty one, so every query gives its default.
+IniDocument ReadIniDocument(const std::string& path);
+
 class IniFile {
  public:
   // Does not read or create the file.

@@ -4,15 +4,14 @@
 #include <new>
 
 #include "app/UnitFicheVellumo.h"
+#include "config/IniDocument.h"
 #include "config/IniFile.h"
+#include "config/IniKeys.h"
 #include "mail/MessageSettings.h"
 
 namespace vellumo {
 
 namespace {
-constexpr const char* kSection = "Email";
-constexpr const char* kBodySection = "EmailCorps";
-constexpr const char* kNoIniObjectText = "Erreur : impossible de créer l'objet INI.";
 }  // namespace
 
 std::string ReduceBodyLine(const std::string& line) {
@@ -21,29 +20,25 @@ std::string ReduceBodyLine(const std::string& line) {
 }
 
 bool TFicheVellumo::ReadMessageSettings(MessageSettings& settings) {
-  // The reader is released on every way out, exceptions included.
-  std::unique_ptr<IniFile> ini(new (std::nothrow) IniFile(GetConfigPath()));
-  if (!ini) {
-    RaiseFailure(kNoIniObjectText);
-    return false;
-  }
-  if (!ini->SectionExists(kSection)) {
-    RaiseFailure(texts::MissingSection(kSection));
+  // The file is read once, as it is now.
+  const IniDocument ini = ReadIniDocument(GetConfigPath());
+  if (!ini.SectionExists(keys::kEmail)) {
+    RaiseFailure(texts::MissingSection(keys::kEmail));
     AppendToErrorMessage(texts::kCheckConfiguration);
     return false;
   }
 
-  documentPath_ = ini->ReadString(kSection, "FilePath", "");
-  documentFileName_ = ini->ReadString(kSection, "FileName", "");
-  settings.sender = ini->ReadString(kSection, "AdresseEnvoi", "");
-  settings.recipients = ini->ReadString(kSection, "EnvoyerA", "");
-  settings.subject = ini->ReadString(kSection, "Objet", "");
-  settings.copyRecipients = ini->ReadString(kSection, "Cc", "");
-  settings.blindCopyRecipients = ini->ReadString(kSection, "Cci", "");
-  settings.priority = ini->ReadInteger(kSection, "Priorite", 2);
-  settings.receiptRequested = ini->ReadBool(kSection, "AvecAR", false);
+  documentPath_ = ini.ReadString(keys::kEmail, keys::kDocumentPath, "");
+  documentFileName_ = ini.ReadString(keys::kEmail, keys::kDocumentName, "");
+  settings.sender = ini.ReadString(keys::kEmail, keys::kSender, "");
+  settings.recipients = ini.ReadString(keys::kEmail, keys::kRecipients, "");
+  settings.subject = ini.ReadString(keys::kEmail, keys::kSubject, "");
+  settings.copyRecipients = ini.ReadString(keys::kEmail, keys::kCopy, "");
+  settings.blindCopyRecipients = ini.ReadString(keys::kEmail, keys::kBlindCopy, "");
+  settings.priority = ini.ReadInteger(keys::kEmail, keys::kPriority, keys::kPriorityDefault);
+  settings.receiptRequested = ini.ReadBool(keys::kEmail, keys::kReceipt, keys::kReceiptDefault);
 
-  settings.bodyLines = ini->ReadSectionValues(kBodySection);
+  settings.bodyLines = ini.ReadSectionValues(keys::kBody);
   for (auto& line : settings.bodyLines) line = ReduceBodyLine(line);
 
   MarkStepPassed("VellumoReadConf");

@@ -1,16 +1,15 @@
 // The connection check: read the account, judge it, connect once.
-#include <new>
 
 #include "app/Toolkit.h"
 #include "app/UnitFicheVellumo.h"
+#include "config/IniDocument.h"
 #include "config/IniFile.h"
+#include "config/IniKeys.h"
 #include "smtp/TSMTPConfig.h"
 
 namespace vellumo {
 
 namespace {
-constexpr const char* kSection = "ConfigMail";
-constexpr const char* kNoObjectsText = "Erreur : impossible de créer les objets INI et/ou SMTP.";
 constexpr const char* kUnusableAccountText =
     "Erreur : la configuration actuelle ne permet pas de se connecter à votre SMTP.";
 }  // namespace
@@ -18,16 +17,14 @@ constexpr const char* kUnusableAccountText =
 std::unique_ptr<TSMTPConfig> TFicheVellumo::CheckSMTPConnection(bool keepConnection) {
   std::unique_ptr<TSMTPConfig> result;
   {
-    // The check's own reader, released on every way out of this block.
-    std::unique_ptr<IniFile> ini(new (std::nothrow) IniFile(GetConfigPath()));
-    if (!ini) {
-      RaiseFailure(kNoObjectsText);
-    } else if (!ini->SectionExists(kSection)) {
-      RaiseFailure(texts::MissingSection(kSection));
+    // The check reads the file once, as it is now.
+    const IniDocument ini = ReadIniDocument(GetConfigPath());
+    if (!ini.SectionExists(keys::kAccount)) {
+      RaiseFailure(texts::MissingSection(keys::kAccount));
       AppendToErrorMessage(texts::kCheckConfiguration);
     } else {
       toolkit_.ProcessMessages();
-      result = CreateSMTPConfig(*ini);
+      result = CreateSMTPConfig(ini);
       if (!ErrorFlag() && result) {
         MarkStepPassed("EtatConnexionReadConf");
         if (!result->IsValid()) {

@@ -469,7 +469,7 @@ TEST_P(FaultMatrixTest, Run) {
 
   FaultServer server(serverCase);
   if (row.serverGone) server.Stop();
-  const double idleSeconds = row.realLimits ? CurlSmtpOptions{}.IdleTimeoutSeconds
+  const double idleSeconds = row.realLimits ? static_cast<double>(CurlSmtpOptions{}.IdleTimeoutSeconds)
                                             : kIdleTimeoutSeconds;
   const double bound = static_cast<double>(row.timeouts) * idleSeconds +
                        row.pauseAfterCheckMs / 1000.0 + row.slowSeconds + kSlackSeconds;

@@ -2,6 +2,7 @@
 // account is judged usable.
 #include <gtest/gtest.h>
 
+#include "config/IniDocument.h"
 #include "config/IniFile.h"
 #include "fakes/RunHarness.h"
 #include "smtp/TSMTPConfig.h"
@@ -58,7 +59,7 @@ TEST_P(SmtpAccountTest, ConfiguresTheClientAndJudgesTheAccount) {
   const AccountCase& c = GetParam();
   RunHarness run;
   run.WriteIni(std::string("[ConfigMail]\n") + c.section + "\n");
-  IniFile ini(run.iniPath);
+  const IniDocument ini = ReadIniDocument(run.iniPath);
 
   auto config = run.fiche.CreateSMTPConfig(ini);
 
@@ -103,7 +104,7 @@ TEST(SmtpAccount, MissingSectionOrClientIsAFailureWithoutMark) {
   {
     RunHarness run;
     run.WriteIni("[Email]\nEnvoiMode=1\n");
-    IniFile ini(run.iniPath);
+    const IniDocument ini = ReadIniDocument(run.iniPath);
     auto config = run.fiche.CreateSMTPConfig(ini);
     EXPECT_TRUE(config);  // the unconfigured object comes back
     EXPECT_EQ(run.fiche.ErrorMessage(),
@@ -115,7 +116,7 @@ TEST(SmtpAccount, MissingSectionOrClientIsAFailureWithoutMark) {
     RunHarness run;
     run.clients.createsNothing = true;
     run.WriteIni(kPlainAccount);
-    IniFile ini(run.iniPath);
+    const IniDocument ini = ReadIniDocument(run.iniPath);
     auto config = run.fiche.CreateSMTPConfig(ini);
     ASSERT_TRUE(config);
     EXPECT_TRUE(config->IsClientMissing());
