@@ -30,12 +30,17 @@ std::string Quoted(const SmtpFailureDetails& f) {
 // reply is one libcurl gave up on.
 bool ExpectedReply(SmtpStep step, int code) {
   switch (step) {
-    case SmtpStep::StartTls: return code == 220;
-    case SmtpStep::Login: return code / 100 == 2 || code == 334;
+    case SmtpStep::StartTls:
+      return code == 220;
+    case SmtpStep::Login:
+      return code / 100 == 2 || code == 334;
     case SmtpStep::Data:
-    case SmtpStep::MessageEnd: return code == 354;
-    case SmtpStep::Other: return true;  // nothing known to judge by
-    default: break;
+    case SmtpStep::MessageEnd:
+      return code == 354;
+    case SmtpStep::Other:
+      return true;  // nothing known to judge by
+    default:
+      break;
   }
   return code / 100 == 2;
 }
@@ -45,17 +50,27 @@ std::string Address(const std::string& address) { return "<" + Printable(address
 // Where the session was, as the end of a sentence.
 std::string During(SmtpStep step) {
   switch (step) {
-    case SmtpStep::Connecting: return "en attente de son message d'accueil";
-    case SmtpStep::Greeting: return "juste après son message d'accueil";
-    case SmtpStep::Ehlo: return "pendant la présentation (EHLO)";
-    case SmtpStep::StartTls: return "pendant le passage au chiffrement (STARTTLS)";
-    case SmtpStep::Login: return "pendant l'identification";
-    case SmtpStep::Noop: return "pendant le test de la connexion";
-    case SmtpStep::MailFrom: return "à l'annonce de l'expéditeur";
-    case SmtpStep::Recipient: return "à l'annonce des destinataires";
+    case SmtpStep::Connecting:
+      return "en attente de son message d'accueil";
+    case SmtpStep::Greeting:
+      return "juste après son message d'accueil";
+    case SmtpStep::Ehlo:
+      return "pendant la présentation (EHLO)";
+    case SmtpStep::StartTls:
+      return "pendant le passage au chiffrement (STARTTLS)";
+    case SmtpStep::Login:
+      return "pendant l'identification";
+    case SmtpStep::Noop:
+      return "pendant le test de la connexion";
+    case SmtpStep::MailFrom:
+      return "à l'annonce de l'expéditeur";
+    case SmtpStep::Recipient:
+      return "à l'annonce des destinataires";
     case SmtpStep::Data:
-    case SmtpStep::MessageEnd: return "pendant la transmission du message";
-    case SmtpStep::Other: break;
+    case SmtpStep::MessageEnd:
+      return "pendant la transmission du message";
+    case SmtpStep::Other:
+      break;
   }
   return "pendant l'échange";
 }
@@ -78,7 +93,8 @@ std::string Certificate(const SmtpFailureDetails& f, const std::string& host) {
       return start + " a été révoqué.";
     case 62:  // X509_V_ERR_HOSTNAME_MISMATCH
       return start + " a été émis pour un autre nom de serveur.";
-    default: break;
+    default:
+      break;
   }
   // libcurl checks the host name itself once the chain is trusted, and
   // then reports a non-zero placeholder result.
@@ -129,8 +145,8 @@ std::string Refusal(const SmtpFailureDetails& f, const std::string& host) {
   if (f.ReplyCode == 552 && (f.Step == SmtpStep::MailFrom || f.Step == SmtpStep::MessageEnd)) {
     return "Erreur : le message est trop volumineux pour le serveur SMTP" + Quoted(f) + ".";
   }
-  if (f.ReplyCode == 530 && (f.Step == SmtpStep::MailFrom || f.Step == SmtpStep::Recipient ||
-                             f.Step == SmtpStep::Data)) {
+  if (f.ReplyCode == 530 &&
+      (f.Step == SmtpStep::MailFrom || f.Step == SmtpStep::Recipient || f.Step == SmtpStep::Data)) {
     return "Erreur : le serveur SMTP exige une identification avant l'envoi" + Quoted(f) + ".";
   }
   switch (f.Step) {
@@ -146,9 +162,11 @@ std::string Refusal(const SmtpFailureDetails& f, const std::string& host) {
     case SmtpStep::StartTls:
       return "Erreur : le serveur SMTP a refusé le passage au chiffrement (STARTTLS)" + Quoted(f) +
              ".";
-    case SmtpStep::Login: return Login(f, host);
+    case SmtpStep::Login:
+      return Login(f, host);
     case SmtpStep::MailFrom:
-      return "Erreur : le serveur SMTP a refusé l'expéditeur " + Address(f.Sender) + Quoted(f) + ".";
+      return "Erreur : le serveur SMTP a refusé l'expéditeur " + Address(f.Sender) + Quoted(f) +
+             ".";
     case SmtpStep::Recipient:
       return "Erreur : le serveur SMTP a refusé le destinataire " + Address(f.Recipient) +
              Quoted(f) + ".";
@@ -157,7 +175,8 @@ std::string Refusal(const SmtpFailureDetails& f, const std::string& host) {
     case SmtpStep::MessageEnd:
       return "Erreur : le serveur SMTP a refusé le message" + Quoted(f) + ".";
     case SmtpStep::Noop:
-    case SmtpStep::Other: break;
+    case SmtpStep::Other:
+      break;
   }
   return "Erreur : le serveur SMTP a répondu par une erreur " + During(f.Step) + Quoted(f) + ".";
 }
@@ -165,14 +184,16 @@ std::string Refusal(const SmtpFailureDetails& f, const std::string& host) {
 std::string Document(const SmtpFailureDetails& f) {
   const std::string path = "« " + Printable(f.Path, 250) + " »";
   switch (f.Kind) {
-    case Kind::DocumentMissing: return "Erreur : la pièce jointe " + path + " est introuvable.";
+    case Kind::DocumentMissing:
+      return "Erreur : la pièce jointe " + path + " est introuvable.";
     case Kind::DocumentReadFailed:
       return "Erreur : la lecture de la pièce jointe " + path +
              " a échoué pendant l'envoi ; le message n'a pas été envoyé.";
     case Kind::DocumentChanged:
       return "Erreur : la pièce jointe " + path +
              " a été modifiée pendant l'envoi ; le message n'a pas été envoyé.";
-    default: break;
+    default:
+      break;
   }
   return "Erreur : la pièce jointe " + path + " ne peut pas être lue.";
 }
@@ -193,7 +214,8 @@ std::string Transfer(const SmtpFailureDetails& f) {
         return "Erreur : le serveur SMTP " + host + " a refusé la connexion sur le port " + port +
                " (aucun service n'y répond).";
       }
-      return "Erreur : impossible de joindre le serveur SMTP " + host + " sur le port " + port + ".";
+      return "Erreur : impossible de joindre le serveur SMTP " + host + " sur le port " + port +
+             ".";
     case Kind::TimedOut:
       if (!f.TcpConnected) {
         return "Erreur : le serveur SMTP " + host + " ne répond pas : la connexion sur le port " +
@@ -201,7 +223,8 @@ std::string Transfer(const SmtpFailureDetails& f) {
       }
       return "Erreur : le serveur SMTP " + host + " ne répond plus (aucune réponse en " +
              std::to_string(f.TimeoutSeconds) + " s, " + During(f.Step) + ").";
-    case Kind::CertificateRejected: return Certificate(f, host);
+    case Kind::CertificateRejected:
+      return Certificate(f, host);
     case Kind::TrustStoreUnreadable:
       return "Erreur : le fichier des autorités de certification de confiance ne peut pas être "
              "lu.";
@@ -212,8 +235,10 @@ std::string Transfer(const SmtpFailureDetails& f) {
              ".";
     case Kind::AttachmentReadFailed:
       return "Erreur : la lecture de la pièce jointe a échoué pendant l'envoi du message.";
-    case Kind::OutOfMemory: return "Erreur : mémoire insuffisante pour envoyer le message.";
-    default: break;
+    case Kind::OutOfMemory:
+      return "Erreur : mémoire insuffisante pour envoyer le message.";
+    default:
+      break;
   }
   if (f.ReplyCode >= 400) return Refusal(f, host);
   if (f.ReplyCode != 0 && !ExpectedReply(f.Step, f.ReplyCode)) {
@@ -221,7 +246,8 @@ std::string Transfer(const SmtpFailureDetails& f) {
            During(f.Step) + Quoted(f) + ".";
   }
   switch (f.Kind) {
-    case Kind::LoginDenied: return Login(f, host);
+    case Kind::LoginDenied:
+      return Login(f, host);
     case Kind::StartTlsRequired:
       return "Erreur : le serveur SMTP " + host +
              " ne propose pas le chiffrement STARTTLS, exigé par la configuration.";
@@ -237,12 +263,12 @@ std::string Transfer(const SmtpFailureDetails& f) {
       return "Erreur : le serveur SMTP " + host + " a fermé la connexion " + During(f.Step) + ".";
     case Kind::OddReply:
       if (f.ReplyCode == 0) {
-        return "Erreur : le serveur SMTP " + host + " a fermé la connexion " + During(f.Step) +
-               ".";
+        return "Erreur : le serveur SMTP " + host + " a fermé la connexion " + During(f.Step) + ".";
       }
       return "Erreur : le serveur SMTP " + host + " a donné une réponse inattendue " +
              During(f.Step) + Quoted(f) + ".";
-    default: break;
+    default:
+      break;
   }
   std::string detail = f.LibraryText;
   if (!f.Detail.empty()) detail += " : " + f.Detail;
@@ -274,11 +300,14 @@ std::string SmtpFailureText(const SmtpFailure& failure) {
     case Kind::DocumentMissing:
     case Kind::DocumentUnreadable:
     case Kind::DocumentReadFailed:
-    case Kind::DocumentChanged: return Document(f);
-    case Kind::MessageNotPrepared: return "Erreur : mémoire insuffisante pour préparer le message.";
+    case Kind::DocumentChanged:
+      return Document(f);
+    case Kind::MessageNotPrepared:
+      return "Erreur : mémoire insuffisante pour préparer le message.";
     case Kind::MessageRefusedByLibrary:
       return "Erreur : le message n'a pas pu être préparé pour l'envoi (" + f.LibraryText + ").";
-    default: break;
+    default:
+      break;
   }
   return Transfer(f);
 }

@@ -36,7 +36,8 @@ SmtpAccount AccountFromIni(const IniDocument& ini) {
   }
   if (ini.ReadBool(keys::kAccount, keys::kUseTls, keys::kUseTlsDefault)) {
     account.tlsEnabled_ = true;
-    const std::int32_t mode = ini.ReadInteger(keys::kAccount, keys::kTlsMode, keys::kTlsModeDefault);
+    const std::int32_t mode =
+        ini.ReadInteger(keys::kAccount, keys::kTlsMode, keys::kTlsModeDefault);
     account.rawTlsMode_ = static_cast<std::uint8_t>(static_cast<std::uint32_t>(mode) & 0xFFu);
     // Certificates are checked unless the host explicitly opts out.
     account.verifyCertificate_ =

@@ -7,7 +7,8 @@ namespace vellumo {
 SmtpFailure::SmtpFailure(SmtpFailureDetails details) : details_(std::move(details)) {
   summary_ = "SMTP failure " + std::to_string(static_cast<int>(details_.Kind));
   if (!details_.Host.empty()) summary_ += " with " + details_.Host;
-  if (details_.LibraryCode != 0) summary_ += ", libcurl code " + std::to_string(details_.LibraryCode);
+  if (details_.LibraryCode != 0)
+    summary_ += ", libcurl code " + std::to_string(details_.LibraryCode);
   if (details_.ReplyCode != 0) summary_ += ", reply " + std::to_string(details_.ReplyCode);
 }
 

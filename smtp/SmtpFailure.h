@@ -28,17 +28,17 @@ enum class SmtpFailureKind : std::uint8_t {
   LoginDenied,       // also: a login was configured and none took place
   StartTlsRequired,  // STARTTLS was required and not done
   AccessDenied,
-  ReceiveFailed,     // Detail tells a too long reply from a lost connection
+  ReceiveFailed,  // Detail tells a too long reply from a lost connection
   ConnectionLost,
   OddReply,
-  TransferFailed,    // anything else; LibraryText and Detail say what
+  TransferFailed,  // anything else; LibraryText and Detail say what
   // The message, before or while it goes.
   AddressNeedsSmtpUtf8,  // Address: non-ASCII local part, server without SMTPUTF8
   DocumentMissing,       // Path: the attached document
   DocumentUnreadable,
-  DocumentReadFailed,  // it could not be read to its end while sending
-  DocumentChanged,     // it changed while sending
-  MessageNotPrepared,  // no memory for the message's parts
+  DocumentReadFailed,       // it could not be read to its end while sending
+  DocumentChanged,          // it changed while sending
+  MessageNotPrepared,       // no memory for the message's parts
   MessageRefusedByLibrary,  // LibraryText: why the library would not take it
 };
 

@@ -224,7 +224,7 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST(SmtpFailureText, ServerTextIsCleanedAndCut) {
   SmtpFailureDetails f = Failure(Kind::ConnectionLost, SmtpStep::Recipient, 550,
-                          "bad\r\n\x01\x1b[31m  user \xff\xfe" + std::string(1000, 'z'));
+                                 "bad\r\n\x01\x1b[31m  user \xff\xfe" + std::string(1000, 'z'));
   const std::string text = TextOf(f);
   EXPECT_EQ(text.find('\x1b'), std::string::npos);
   EXPECT_EQ(text.find('\r'), std::string::npos);

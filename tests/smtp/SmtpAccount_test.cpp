@@ -1,10 +1,11 @@
 // The account read from ConfigMail: what it holds and whether it is judged
 // usable.
+#include "smtp/SmtpAccount.h"
+
 #include <gtest/gtest.h>
 
 #include "config/IniDocument.h"
 #include "fakes/FakeSmtpClient.h"
-#include "smtp/SmtpAccount.h"
 #include "smtp/TSMTPConfig.h"
 
 namespace vellumo::testing {
@@ -31,8 +32,9 @@ const AccountCase kAccounts[] = {
     {"empty_host", "SmtpAdresse=\nSmtpPort=25", "", 25, "", "", 0, 0, true, false},
     {"auth_without_password", "SmtpAdresse=h\nSmtpPort=25\nSmtpAuth=1\nSmtpCompte=jean", "h", 25,
      "jean", "", 0, 0, true, false},
-    {"auth_complete", "SmtpAdresse=h\nSmtpPort=587\nSmtpAuth=1\nSmtpCompte=jean\nSmtpMotDePasse=p€ss",
-     "h", 587, "jean", "p€ss", 0, 0, true, true},
+    {"auth_complete",
+     "SmtpAdresse=h\nSmtpPort=587\nSmtpAuth=1\nSmtpCompte=jean\nSmtpMotDePasse=p€ss", "h", 587,
+     "jean", "p€ss", 0, 0, true, true},
     {"auth_off_ignores_credentials",
      "SmtpAdresse=h\nSmtpPort=25\nSmtpAuth=0\nSmtpCompte=jean\nSmtpMotDePasse=x", "h", 25, "", "",
      0, 0, true, true},
@@ -49,8 +51,8 @@ const AccountCase kAccounts[] = {
     {"unverified_certificate",
      "SmtpAdresse=h\nSmtpPort=465\nUseSmtpTLS=1\nSmtpTLSMode=1\nSmtpVerifierCertificat=0", "h", 465,
      "", "", 1, 1, false, true},
-    {"verification_key_ignored_without_tls",
-     "SmtpAdresse=h\nSmtpPort=25\nSmtpVerifierCertificat=0", "h", 25, "", "", 0, 0, true, true},
+    {"verification_key_ignored_without_tls", "SmtpAdresse=h\nSmtpPort=25\nSmtpVerifierCertificat=0",
+     "h", 25, "", "", 0, 0, true, true},
 };
 
 class SmtpAccountTest : public ::testing::TestWithParam<AccountCase> {};

@@ -25,8 +25,10 @@ TEST(PrintableExcerpt, Table) {
       {"a\xC0\xAFz", 300, kServer, "az"},      // overlong encoding dropped
       {"a\xED\xA0\x80z", 300, kServer, "az"},  // surrogate dropped
       {"a\xC2\x85z", 300, kServer, "az"},      // C1 control dropped
-      {"a\x7F" "b", 300, kServer, "a b"},      // DEL is a separator
-      {"ééé", 5, kServer, "éé…"},              // cut on a character boundary
+      {"a\x7F"
+       "b",
+       300, kServer, "a b"},       // DEL is a separator
+      {"ééé", 5, kServer, "éé…"},  // cut on a character boundary
       {"abcdef", 6, kServer, "abcdef"},
       {"abcdefg", 6, kServer, "abcdef…"},
       {"€ ok", 300, kServer, "€ ok"},
