@@ -8,8 +8,8 @@
 #include <vector>
 
 #include "mail/HeaderLineBuilder.h"
-#include "mail/MailText.h"
 #include "mail/MessageWireFormat.h"
+#include "text/Utf8.h"
 
 namespace vellumo {
 

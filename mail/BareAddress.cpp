@@ -2,8 +2,8 @@
 
 #include <string>
 
-#include "mail/MailText.h"
 #include "smtp/MailError.h"
+#include "text/PrintableExcerpt.h"
 
 namespace vellumo {
 
@@ -32,7 +32,7 @@ bool IsWireSafeAddress(std::string_view address) {
 }
 
 void ThrowInvalidAddress(std::string_view text) {
-  throw MailError("Erreur : l'adresse e-mail \"" + PrintableExcerpt(text) +
+  throw MailError("Erreur : l'adresse e-mail \"" + PrintableExcerpt(text, 200, ExcerptStyle::Verbatim) +
                   "\" n'est pas valide.");
 }
 

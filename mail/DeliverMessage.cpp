@@ -40,7 +40,7 @@ void TFicheVellumo::DeliverMessage(TSMTPConfig& smtp) {
   // returns to the default.
   std::unique_ptr<MailMessage> message = BuildMessage(settings);
   if (ErrorFlag()) return;
-  MarkStepPassed("VellumoPreparation");
+  MarkStepPassed(Step::VellumoPreparation);
 
   // Every failure here counts, including a connection lost during the send:
   // a send is done only when the server accepted the message.
@@ -49,11 +49,11 @@ void TFicheVellumo::DeliverMessage(TSMTPConfig& smtp) {
       smtp.Connect();
       if (!smtp.Connected()) RaiseFailure(texts::kCannotConnect);
     }
-    if (smtp.Connected()) MarkStepPassed("VellumoConnexion");
+    if (smtp.Connected()) MarkStepPassed(Step::VellumoConnexion);
     if (!ErrorFlag()) {
       smtp.Send(*message);
       smtp.Disconnect();
-      MarkStepPassed("VellumoResultat");
+      MarkStepPassed(Step::VellumoResultat);
     }
   } catch (const std::exception& e) {
     RaiseFailure(ExceptionText(e));

@@ -9,10 +9,10 @@
 #include "mail/HeaderEncoding.h"
 #include "mail/HeaderLineBuilder.h"
 #include "mail/MailDate.h"
-#include "mail/MailText.h"
 #include "mail/MessageId.h"
 #include "mail/PriorityHeaders.h"
 #include "smtp/MailError.h"
+#include "text/AsciiText.h"
 
 namespace vellumo {
 

@@ -41,7 +41,7 @@ bool TFicheVellumo::ReadMessageSettings(MessageSettings& settings) {
   settings.bodyLines = ini.ReadSectionValues(keys::kBody);
   for (auto& line : settings.bodyLines) line = ReduceBodyLine(line);
 
-  MarkStepPassed("VellumoReadConf");
+  MarkStepPassed(Step::VellumoReadConf);
   return true;
 }
 

@@ -1,8 +1,10 @@
 #include "smtp/curl/CurlMessageUpload.h"
 
+#include <utility>
+
 #include "mail/MailMessage.h"
 #include "mail/MessageWireFormat.h"
-#include "smtp/MailError.h"
+#include "smtp/SmtpFailure.h"
 #include "smtp/curl/AttachmentStream.h"
 
 namespace vellumo {
@@ -19,15 +21,18 @@ curl_slist* Append(curl_slist* list, const std::string& line) {
   curl_slist* grown = curl_slist_append(list, line.c_str());
   if (grown == nullptr) {
     curl_slist_free_all(list);
-    throw MailError("Erreur : mémoire insuffisante pour préparer le message.");
+    throw SimpleSmtpFailure(SmtpFailureKind::MessageNotPrepared);
   }
   return grown;
 }
 
 void Check(CURLcode code) {
   if (code != CURLE_OK) {
-    throw MailError(std::string("Erreur : le message n'a pas pu être préparé pour l'envoi (") +
-                    curl_easy_strerror(code) + ").");
+    SmtpFailureDetails details;
+    details.Kind = SmtpFailureKind::MessageRefusedByLibrary;
+    details.LibraryCode = code;
+    details.LibraryText = curl_easy_strerror(code);
+    throw SmtpFailure(std::move(details));
   }
 }
 
@@ -51,10 +56,10 @@ CurlMessageUpload::CurlMessageUpload(CURL* handle, const MailMessage& message, s
     }
 
     mime_ = curl_mime_init(handle_);
-    if (mime_ == nullptr) throw MailError("Erreur : mémoire insuffisante pour préparer le message.");
+    if (mime_ == nullptr) throw SimpleSmtpFailure(SmtpFailureKind::MessageNotPrepared);
     const std::string body = BuildBodyText(message);
     curl_mimepart* text = curl_mime_addpart(mime_);
-    if (text == nullptr) throw MailError("Erreur : mémoire insuffisante pour préparer le message.");
+    if (text == nullptr) throw SimpleSmtpFailure(SmtpFailureKind::MessageNotPrepared);
     Check(curl_mime_data(text, body.data(), body.size()));
     Check(curl_mime_type(text, "text/plain; charset=UTF-8"));
     // Keeps lines short and 8-bit text safe whatever the server supports.
@@ -62,7 +67,7 @@ CurlMessageUpload::CurlMessageUpload(CURL* handle, const MailMessage& message, s
 
     if (attachment != nullptr) {
       curl_mimepart* file = curl_mime_addpart(mime_);
-      if (file == nullptr) throw MailError("Erreur : mémoire insuffisante pour préparer le message.");
+      if (file == nullptr) throw SimpleSmtpFailure(SmtpFailureKind::MessageNotPrepared);
       // Streamed from disk while sending, never held whole in memory; the
       // stream encodes it, so the transfer encoding is ours to name.
       Check(curl_mime_data_cb(file, attachment_->EncodedSize(), &AttachmentStream::Read,
@@ -88,9 +93,9 @@ CurlMessageUpload::CurlMessageUpload(CURL* handle, const MailMessage& message, s
 
 CurlMessageUpload::~CurlMessageUpload() { Release(); }
 
-const std::string& CurlMessageUpload::DocumentFailure() const {
-  static const std::string none;
-  return attachment_ ? attachment_->Failure() : none;
+std::optional<SmtpFailure> CurlMessageUpload::DocumentFailure() const {
+  if (!attachment_) return std::nullopt;
+  return attachment_->Failure();
 }
 
 void CurlMessageUpload::Release() {

@@ -7,7 +7,10 @@
 
 #include <ctime>
 #include <memory>
+#include <optional>
 #include <string>
+
+#include "smtp/SmtpFailure.h"
 
 namespace vellumo {
 
@@ -16,8 +19,8 @@ class MailMessage;
 
 class CurlMessageUpload {
  public:
-  // Throws MailError (French) when the envelope cannot be built or the
-  // attachment file is missing, not a regular file or unreadable: nothing
+  // Throws when the envelope cannot be built (MailError) or the attachment
+  // file is missing, not a regular file or unreadable (SmtpFailure): nothing
   // is set on the handle.
   CurlMessageUpload(CURL* handle, const MailMessage& message, std::time_t now);
   ~CurlMessageUpload();
@@ -25,8 +28,8 @@ class CurlMessageUpload {
   CurlMessageUpload& operator=(const CurlMessageUpload&) = delete;
 
   // After a failed transfer: why the document stopped it (it changed or
-  // could not be read to its end), in French; empty when it did not.
-  const std::string& DocumentFailure() const;
+  // could not be read to its end); nothing when it did not.
+  std::optional<SmtpFailure> DocumentFailure() const;
 
  private:
   void Release();

@@ -2,9 +2,9 @@
 
 #include <algorithm>
 #include <string_view>
+#include <utility>
 
-#include "smtp/MailError.h"
-#include "smtp/curl/CurlErrorText.h"
+#include "smtp/SmtpFailure.h"
 
 namespace vellumo {
 namespace {
@@ -29,9 +29,10 @@ void RequireSmtpUtf8Support(const MailEnvelope& envelope, bool serverOffersSmtpU
   if (serverOffersSmtpUtf8) return;
   const std::string address = FirstAddressNeedingSmtpUtf8(envelope);
   if (address.empty()) return;
-  throw MailError("Erreur : l'adresse e-mail <" + PrintableText(address, 200) +
-                  "> contient des caractères accentués ou non latins avant le « @ », que le "
-                  "serveur SMTP n'accepte pas (il ne propose pas l'extension SMTPUTF8).");
+  SmtpFailureDetails details;
+  details.Kind = SmtpFailureKind::AddressNeedsSmtpUtf8;
+  details.Address = address;
+  throw SmtpFailure(std::move(details));
 }
 
 }  // namespace vellumo

@@ -13,7 +13,7 @@ namespace vellumo {
 // part is not ASCII; empty when there is none.
 std::string FirstAddressNeedingSmtpUtf8(const MailEnvelope& envelope);
 
-// Throws MailError naming that address when there is one and the server
+// Throws SmtpFailure naming that address when there is one and the server
 // did not offer SMTPUTF8.
 void RequireSmtpUtf8Support(const MailEnvelope& envelope, bool serverOffersSmtpUtf8);
 

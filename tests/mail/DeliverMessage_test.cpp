@@ -85,7 +85,7 @@ TEST_P(DeliverMessageTest, OutcomeMarksAndCursor) {
   RunHarness run;
   c.script(run.clients.prototype);
   run.WriteIni(c.ini);
-  TSMTPConfig account(run.clients);
+  TSMTPConfig account(run.clients, SmtpAccount());
 
   run.fiche.DeliverMessage(account);
 
@@ -115,7 +115,7 @@ MailMessage Sent(const std::string& email, const std::string& body = "",
   run.clients.prototype.connected = true;
   run.WriteIni("[Email]\nAdresseEnvoi=" + sender + "\nEnvoyerA=client@exemple.fr\n" + email +
                "\n" + body);
-  TSMTPConfig account(run.clients);
+  TSMTPConfig account(run.clients, SmtpAccount());
   run.fiche.DeliverMessage(account);
   EXPECT_FALSE(run.fiche.ErrorFlag()) << run.fiche.ErrorMessage();
   EXPECT_TRUE(run.clients.Last()->sent.has_value());
@@ -193,7 +193,7 @@ TEST(ComposeMessage, AnUnreadableAddressLeavesWithTheCursorRestored) {
   RunHarness run;
   run.clients.prototype.connected = true;
   run.WriteIni("[Email]\nAdresseEnvoi=ventes@exemple.fr\nEnvoyerA=pas une adresse\n");
-  TSMTPConfig account(run.clients);
+  TSMTPConfig account(run.clients, SmtpAccount());
   EXPECT_THROW(run.fiche.DeliverMessage(account), std::exception);
   EXPECT_EQ(run.toolkit.cursor, CursorKind::Default);
   EXPECT_EQ(run.clients.Last()->CountOf("Send"), 0);
