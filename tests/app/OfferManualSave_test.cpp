@@ -8,7 +8,6 @@
 #include <chrono>
 #include <future>
 
-#include "app/FileSystemServices.h"
 #include "fakes/RunHarness.h"
 #include "smtp/TSMTPConfig.h"
 
@@ -98,7 +97,7 @@ TEST(FileCopy, OverwritesAnExistingFileAndLeavesNoTemporary) {
   std::filesystem::create_directory(dir.Path() / "out");
   const auto destination = dir.Write("out/c.pdf", "old content that is longer");
 
-  EXPECT_EQ(FileSystemServices().CopyFile(source, destination), CopyResult::Copied);
+  EXPECT_EQ(NativeFileSystem().CopyFile(source, destination), CopyResult::Copied);
 
   EXPECT_EQ(ReadFileBytes(destination), std::string("%PDF\0 bytes", 11));
   EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.Path() / "out"), {}), 1);
@@ -107,9 +106,9 @@ TEST(FileCopy, OverwritesAnExistingFileAndLeavesNoTemporary) {
 TEST(FileCopy, RefusesToCopyAFileOntoItselfAndKeepsIt) {
   TempDirectory dir;
   const auto source = dir.Write("c.pdf", "precious order");
-  EXPECT_EQ(FileSystemServices().CopyFile(source, source), CopyResult::Failed);
+  EXPECT_EQ(NativeFileSystem().CopyFile(source, source), CopyResult::Failed);
   const auto sameThroughDot = (dir.Path() / "." / "c.pdf").string();
-  EXPECT_EQ(FileSystemServices().CopyFile(source, sameThroughDot), CopyResult::Failed);
+  EXPECT_EQ(NativeFileSystem().CopyFile(source, sameThroughDot), CopyResult::Failed);
   EXPECT_EQ(ReadFileBytes(source), "precious order");
 }
 
@@ -117,15 +116,15 @@ TEST(FileCopy, FailuresLeaveNothingBehind) {
   TempDirectory dir;
   const auto source = dir.Write("c.pdf", "order");
   // Missing source.
-  EXPECT_EQ(FileSystemServices().CopyFile((dir.Path() / "nope.pdf").string(),
+  EXPECT_EQ(NativeFileSystem().CopyFile((dir.Path() / "nope.pdf").string(),
                                           (dir.Path() / "x.pdf").string()),
             CopyResult::Failed);
   // A destination folder that is a file.
   const auto notAFolder = dir.Write("plain", "x");
-  EXPECT_EQ(FileSystemServices().CopyFile(source, notAFolder + "/c.pdf"), CopyResult::Failed);
+  EXPECT_EQ(NativeFileSystem().CopyFile(source, notAFolder + "/c.pdf"), CopyResult::Failed);
   // A destination that is a folder.
   std::filesystem::create_directory(dir.Path() / "taken");
-  EXPECT_EQ(FileSystemServices().CopyFile(source, (dir.Path() / "taken").string()),
+  EXPECT_EQ(NativeFileSystem().CopyFile(source, (dir.Path() / "taken").string()),
             CopyResult::Failed);
   EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.Path()), {}), 3);
   EXPECT_EQ(ReadFileBytes(source), "order");
@@ -145,8 +144,8 @@ TEST(FileCopy, AReplacedFileKeepsItsModeANewOneGetsTheUmasks) {
   const auto fresh = (dir.Path() / "fresh.pdf").string();
 
   const mode_t mask = ::umask(027);
-  const CopyResult replacing = FileSystemServices().CopyFile(source, replaced);
-  const CopyResult creating = FileSystemServices().CopyFile(source, fresh);
+  const CopyResult replacing = NativeFileSystem().CopyFile(source, replaced);
+  const CopyResult creating = NativeFileSystem().CopyFile(source, fresh);
   ::umask(mask);
 
   EXPECT_EQ(replacing, CopyResult::Copied);
@@ -161,7 +160,7 @@ TEST(FileCopy, AReadOnlyDestinationIsRefusedAndKept) {
   const auto destination = dir.Write("c.pdf", "kept");
   ::chmod(destination.c_str(), 0444);
 
-  EXPECT_EQ(FileSystemServices().CopyFile(source, destination), CopyResult::DestinationReadOnly);
+  EXPECT_EQ(NativeFileSystem().CopyFile(source, destination), CopyResult::DestinationReadOnly);
 
   EXPECT_EQ(ReadFileBytes(destination), "kept");
   EXPECT_EQ(ModeOf(destination), 0444u);
@@ -173,7 +172,7 @@ TEST(FileCopy, ANameNearTheLengthLimitIsCopied) {
   const auto source = dir.Write("source.pdf", "order");
   const auto destination = (dir.Path() / (std::string(244, 'c') + ".pdf")).string();
 
-  EXPECT_EQ(FileSystemServices().CopyFile(source, destination), CopyResult::Copied);
+  EXPECT_EQ(NativeFileSystem().CopyFile(source, destination), CopyResult::Copied);
   EXPECT_EQ(ReadFileBytes(destination), "order");
 }
 
@@ -184,7 +183,7 @@ TEST(FileCopy, APipeIsRefusedWithoutWaiting) {
   const auto destination = (dir.Path() / "copie.pdf").string();
 
   auto copy = std::async(std::launch::async,
-                         [&] { return FileSystemServices().CopyFile(pipe, destination); });
+                         [&] { return NativeFileSystem().CopyFile(pipe, destination); });
   if (copy.wait_for(std::chrono::seconds(5)) != std::future_status::ready) {
     // Stuck opening the pipe: a writer lets it go, so that the test ends.
     ::close(::open(pipe.c_str(), O_WRONLY | O_NONBLOCK));

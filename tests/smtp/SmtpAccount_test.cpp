@@ -59,7 +59,7 @@ TEST_P(SmtpAccountTest, ConfiguresTheClientAndJudgesTheAccount) {
   const AccountCase& c = GetParam();
   RunHarness run;
   run.WriteIni(std::string("[ConfigMail]\n") + c.section + "\n");
-  const IniDocument ini = ReadIniDocument(run.iniPath);
+  const IniDocument ini = ReadIniDocument(run.iniPath, NativeFileSystem());
 
   auto config = run.fiche.CreateSMTPConfig(ini);
 
@@ -104,7 +104,7 @@ TEST(SmtpAccount, MissingSectionOrClientIsAFailureWithoutMark) {
   {
     RunHarness run;
     run.WriteIni("[Email]\nEnvoiMode=1\n");
-    const IniDocument ini = ReadIniDocument(run.iniPath);
+    const IniDocument ini = ReadIniDocument(run.iniPath, NativeFileSystem());
     auto config = run.fiche.CreateSMTPConfig(ini);
     EXPECT_TRUE(config);  // the unconfigured object comes back
     EXPECT_EQ(run.fiche.ErrorMessage(),
@@ -116,7 +116,7 @@ TEST(SmtpAccount, MissingSectionOrClientIsAFailureWithoutMark) {
     RunHarness run;
     run.clients.createsNothing = true;
     run.WriteIni(kPlainAccount);
-    const IniDocument ini = ReadIniDocument(run.iniPath);
+    const IniDocument ini = ReadIniDocument(run.iniPath, NativeFileSystem());
     auto config = run.fiche.CreateSMTPConfig(ini);
     ASSERT_TRUE(config);
     EXPECT_TRUE(config->IsClientMissing());
