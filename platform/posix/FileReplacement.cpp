@@ -94,20 +94,19 @@ void SyncFolder(const std::string& folder) {
   // Makes the rename itself durable; a failure here leaves a complete file
   // either way, so it is not reported.
   const FileDescriptor fd(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-  if (fd.IsOpen()) [[maybe_unused]]
-    const int ignored = ::fsync(fd.Get());
+  if (!fd.IsOpen()) return;
+  [[maybe_unused]] const int ignored = ::fsync(fd.Get());
 }
 
-// False in `renamed`, with nothing changed, when the rename cannot keep the
-// file's identity. `existing`: the file's state, or nullptr for a new file.
-FileStatus WriteThroughRename(const std::string& target, const NewContent& content,
-                              const struct stat* existing, Replacement how, bool& renamed) {
-  renamed = false;
+// Nothing, with nothing changed, when the rename cannot keep the file's
+// identity. `existing`: the file's state, or nullptr for a new file.
+std::optional<FileStatus> WriteThroughRename(const std::string& target, const NewContent& content,
+                                             const struct stat* existing, Replacement how) {
   TemporaryFile temporary(target);
   if (!temporary.IsOpen()) {
     // A folder we may not write still holds a file we may.
     if (how == Replacement::KeepIdentity && existing && (errno == EACCES || errno == EPERM)) {
-      return {};
+      return std::nullopt;
     }
     return Failure(errno);
   }
@@ -120,7 +119,7 @@ FileStatus WriteThroughRename(const std::string& target, const NewContent& conte
     if (how == Replacement::KeepIdentity &&
         (existing->st_uid != ::geteuid() || existing->st_gid != ::getegid()) &&
         ::fchown(temporary.Fd(), existing->st_uid, existing->st_gid) != 0) {
-      return {};
+      return std::nullopt;
     }
   }
   if (::fchmod(temporary.Fd(), mode) != 0) return Failure(errno);
@@ -128,9 +127,8 @@ FileStatus WriteThroughRename(const std::string& target, const NewContent& conte
   if (::fsync(temporary.Fd()) != 0) return Failure(errno);
   if (!temporary.Close()) return Failure(errno);
   if (!temporary.RenameTo(target)) return Failure(errno);
-  renamed = true;
   SyncFolder(FolderOf(target));
-  return {};
+  return FileStatus{};
 }
 
 FileStatus WriteInPlace(const std::string& target, const NewContent& content) {
@@ -172,10 +170,9 @@ FileStatus ReplaceFile(const std::string& target, const NewContent& content, Rep
     // A rename would give the other names of the file the old content.
     if (how == Replacement::KeepIdentity && info.st_nlink > 1) return WriteInPlace(target, content);
   }
-  bool renamed = false;
-  const FileStatus status =
-      WriteThroughRename(target, content, exists ? &info : nullptr, how, renamed);
-  if (!status.Done() || renamed) return status;
+  if (const auto status = WriteThroughRename(target, content, exists ? &info : nullptr, how)) {
+    return *status;
+  }
   return WriteInPlace(target, content);
 }
 
