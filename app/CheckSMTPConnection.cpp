@@ -20,7 +20,7 @@ std::unique_ptr<TSMTPConfig> TFicheVellumo::CheckSMTPConnection(bool keepConnect
   std::unique_ptr<TSMTPConfig> result;
   {
     // The check reads the file once, as it is now.
-    const IniDocument ini = ReadIniDocument(GetConfigPath());
+    const IniDocument ini = ReadIniDocument(GetConfigPath(), Files());
     if (!ini.SectionExists(keys::kAccount)) {
       RaiseFailure(texts::MissingSection(keys::kAccount));
       AppendToErrorMessage(texts::kCheckConfiguration);

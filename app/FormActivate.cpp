@@ -48,10 +48,10 @@ void TFicheVellumo::FormActivate() {
   // 1. Reading. The reader stays open until the outcome is reported.
   std::unique_ptr<IniFile> ini;
   try {
-    ini.reset(new (std::nothrow) IniFile(GetConfigPath()));
+    ini.reset(new (std::nothrow) IniFile(GetConfigPath(), Files()));
     if (!ini) {
       RaiseFailure(kNoConfigObjectText);
-    } else if (const IniDocument document = ReadIniDocument(GetConfigPath());
+    } else if (const IniDocument document = ReadIniDocument(GetConfigPath(), Files());
                document.SectionExists(keys::kEmail)) {
       SetRunMode(document.ReadInteger(keys::kEmail, keys::kRunMode, keys::kRunModeDefault));
     } else {
@@ -74,7 +74,8 @@ void TFicheVellumo::FormActivate() {
     // not read as a success. A file that cannot take it runs as it is.
     if (RunsTheNetwork(GetRunMode())) {
       try {
-        provisional = ProvisionalMarker::Place(GetConfigPath(), keys::kFailureSection, keys::kFailureKey);
+        provisional = ProvisionalMarker::Place(Files(), GetConfigPath(), keys::kFailureSection,
+                                                keys::kFailureKey);
       } catch (const std::exception&) {
       }
     }

@@ -53,7 +53,7 @@ void TFicheVellumo::OfferManualSave() {
     destination += static_cast<char>(std::filesystem::path::preferred_separator);
   destination += DocumentFileName();
 
-  switch (system_.CopyFile(DocumentPath(), destination)) {
+  switch (Files().CopyFile(DocumentPath(), destination)) {
     case CopyResult::Copied:
       break;
     case CopyResult::Failed:

@@ -1,14 +1,8 @@
 #pragma once
 // What the run needs from the operating system.
-#include <string>
+#include "platform/FileSystem.h"
 
 namespace vellumo {
-
-enum class CopyResult {
-  Copied,
-  Failed,
-  DestinationReadOnly,  // a read-only file of that name is there and stays
-};
 
 class SystemServices {
  public:
@@ -16,11 +10,9 @@ class SystemServices {
 
   // Blocks the calling thread; nothing is processed meanwhile.
   virtual void Sleep(int milliseconds) = 0;
-  // Copies the regular file `source` to `destination`, replacing an
-  // existing destination unless it is read-only, never blocking on a pipe.
-  // Unless the copy is made, the destination is as it was; the source is
-  // never touched.
-  virtual CopyResult CopyFile(const std::string& source, const std::string& destination) = 0;
+  // Every file the run reads or writes goes through here: the host's INI
+  // file, its marker, the manual save's copy.
+  virtual FileSystem& Files() = 0;
 };
 
 }  // namespace vellumo

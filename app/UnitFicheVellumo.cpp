@@ -1,5 +1,6 @@
 #include "app/UnitFicheVellumo.h"
 
+#include "app/SystemServices.h"
 #include "app/Toolkit.h"
 #include "smtp/TSMTPConfig.h"
 
@@ -15,6 +16,8 @@ TFicheVellumo::TFicheVellumo(Toolkit& toolkit, SystemServices& system, SmtpClien
     : toolkit_(toolkit), system_(system), clients_(clients) {}
 
 TFicheVellumo::~TFicheVellumo() = default;
+
+FileSystem& TFicheVellumo::Files() const { return system_.Files(); }
 
 void TFicheVellumo::OnActivated() {
   // Message boxes and event pumping re-activate the window: one job only.

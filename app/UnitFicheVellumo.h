@@ -15,6 +15,7 @@ class IniDocument;
 class IniFile;
 class ProvisionalMarker;
 class EmailAddressList;
+class FileSystem;
 class MailMessage;
 struct MessageSettings;
 class SmtpClientFactory;
@@ -60,6 +61,9 @@ class TFicheVellumo {
   std::vector<std::string> SplitAddresses(const std::string& text) const;
   // After a failed send: offers to copy the document into a folder.
   void OfferManualSave();
+
+  // The run's way to files: every read of the host's file goes through it.
+  FileSystem& Files() const;
 
   // Raising a failure: sets the error flag and replaces the message.
   void RaiseFailure(const std::string& text);

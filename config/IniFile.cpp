@@ -1,18 +1,11 @@
 #include "config/IniFile.h"
 
-#include "config/AtomicFileWriter.h"
-#include "config/FileBytes.h"
 #include "config/IniDocument.h"
 #include "config/IniEdit.h"
 #include "config/IniWriteFailure.h"
-#include "config/IntegerText.h"
 
 namespace vellumo {
 namespace {
-
-// Reads see the file as it is now. A missing or unreadable file reads as an
-// empty one, so every read gives its default.
-IniDocument LoadForReading(const std::string& path) { return ReadIniDocument(path); }
 
 // What a new file holds: UTF-8 without BOM and CRLF line breaks, as the
 // Windows host writes them.
@@ -37,41 +30,34 @@ std::string Trimmed(const std::string& name) {
 
 }  // namespace
 
-IniDocument ReadIniDocument(const std::string& path) {
-  FileBytes file = ReadFileBytes(path);
+IniDocument ReadIniDocument(const std::string& path, FileSystem& files) {
+  FileBytes file = files.ReadFile(path);
   return IniDocument(file.error == 0 ? std::move(file.bytes) : std::string());
 }
 
-IniFile::IniFile(std::string path) : path_(std::move(path)) {}
+IniFile::IniFile(std::string path, FileSystem& files) : path_(std::move(path)), files_(files) {}
 
+// Every read sees the file as it is now.
 bool IniFile::SectionExists(const std::string& section) const {
-  return LoadForReading(path_).SectionHasKeys(section);
+  return ReadIniDocument(path_, files_).SectionExists(section);
 }
 
 std::string IniFile::ReadString(const std::string& section, const std::string& key,
                                 const std::string& defaultValue) const {
-  const IniDocument document = LoadForReading(path_);
-  const IniLine* line = document.FindKey(section, key);
-  return line ? line->value : defaultValue;
+  return ReadIniDocument(path_, files_).ReadString(section, key, defaultValue);
 }
 
 std::int32_t IniFile::ReadInteger(const std::string& section, const std::string& key,
                                   std::int32_t defaultValue) const {
-  const IniDocument document = LoadForReading(path_);
-  const IniLine* line = document.FindKey(section, key);
-  if (!line) return defaultValue;
-  return ParseInt32(line->value).value_or(defaultValue);
+  return ReadIniDocument(path_, files_).ReadInteger(section, key, defaultValue);
 }
 
 bool IniFile::ReadBool(const std::string& section, const std::string& key, bool defaultValue) const {
-  return ReadInteger(section, key, defaultValue ? 1 : 0) != 0;
+  return ReadIniDocument(path_, files_).ReadBool(section, key, defaultValue);
 }
 
 std::vector<std::string> IniFile::ReadSectionValues(const std::string& section) const {
-  const IniDocument document = LoadForReading(path_);
-  std::vector<std::string> values;
-  for (const IniLine* line : document.KeyLines(section)) values.push_back(line->name + "=" + line->value);
-  return values;
+  return ReadIniDocument(path_, files_).ReadSectionValues(section);
 }
 
 void IniFile::WriteBool(const std::string& section, const std::string& key, bool value) {
@@ -80,23 +66,20 @@ void IniFile::WriteBool(const std::string& section, const std::string& key, bool
   if (!IsWritableKeyName(keyName)) throw MakeIniWriteError(path_, "nom de clé invalide");
   const std::string text = value ? "1" : "0";
 
-  const AtomicFileWriter writer(path_);
-  FileBytes file = ReadFileBytes(writer.Target());
-  if (file.error != 0) throw MakeIniWriteError(path_, FrenchSystemErrorText(file.error));
-  if (!file.exists) {
-    writer.Write(NewFileContent(sectionName, keyName, text));
-    return;
-  }
-
-  const IniDocument document(std::move(file.bytes));
-  if (!Representable(document, sectionName) || !Representable(document, keyName)) {
-    throw MakeIniWriteError(path_, "nom impossible à écrire dans l'encodage du fichier");
-  }
-  std::string updated = WithValue(document, sectionName, keyName, text);
-  // Nothing to change: the file keeps its date and a read-only file is no
-  // failure.
-  if (updated == document.Bytes()) return;
-  writer.Write(updated);
+  const FileStatus status =
+      files_.EditFile(path_, [&](const FileBytes& now) -> std::optional<std::string> {
+        if (!now.exists) return NewFileContent(sectionName, keyName, text);
+        const IniDocument document(now.bytes);
+        if (!Representable(document, sectionName) || !Representable(document, keyName)) {
+          throw MakeIniWriteError(path_, "nom impossible à écrire dans l'encodage du fichier");
+        }
+        std::string updated = WithValue(document, sectionName, keyName, text);
+        // Nothing to change: the file keeps its date and a read-only file is
+        // no failure.
+        if (updated == document.Bytes()) return std::nullopt;
+        return updated;
+      });
+  RequireWritten(path_, status);
 }
 
 }  // namespace vellumo

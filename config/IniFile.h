@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/FileSystem.h"
+
 namespace vellumo {
 
 // A write that could not be done; the message is French and names the file.
@@ -19,14 +21,14 @@ class IniWriteError : public std::runtime_error {
 
 class IniDocument;
 
-// The file as it is now, read once; a missing or unreadable file reads as an
-// empty one, so every query gives its default.
-IniDocument ReadIniDocument(const std::string& path);
+// The file as it is now, read once through `files`; a missing or unreadable
+// file reads as an empty one, so every query gives its default.
+IniDocument ReadIniDocument(const std::string& path, FileSystem& files);
 
 class IniFile {
  public:
   // Does not read or create the file.
-  explicit IniFile(std::string path);
+  explicit IniFile(std::string path, FileSystem& files = NativeFileSystem());
 
   const std::string& Path() const { return path_; }
 
@@ -46,12 +48,13 @@ class IniFile {
   // Changes only this key (adding the section or key when missing, creating
   // the file when missing) and keeps every other byte, the encoding and the
   // line endings. The file is replaced atomically where that keeps its
-  // identity, else written in place (see AtomicFileWriter). Throws
+  // identity, else written in place (see FileSystem::EditFile). Throws
   // IniWriteError.
   void WriteBool(const std::string& section, const std::string& key, bool value);
 
  private:
   std::string path_;
+  FileSystem& files_;
 };
 
 }  // namespace vellumo

@@ -31,4 +31,14 @@ IniWriteError MakeIniWriteError(const std::string& path, const std::string& reas
                        ").");
 }
 
+void RequireWritten(const std::string& path, const FileStatus& status) {
+  switch (status.refusal) {
+    case FileRefusal::None: return;
+    case FileRefusal::NotRegularFile: throw MakeIniWriteError(path, "ce n'est pas un fichier ordinaire");
+    case FileRefusal::ReadOnly: throw MakeIniWriteError(path, "le fichier est en lecture seule");
+    case FileRefusal::SystemError: break;
+  }
+  throw MakeIniWriteError(path, FrenchSystemErrorText(status.error));
+}
+
 }  // namespace vellumo

@@ -6,14 +6,17 @@
 #include <optional>
 #include <string>
 
+#include "platform/FileSystem.h"
+
 namespace vellumo {
 
 class ProvisionalMarker {
  public:
   // Sets `key` in `section` to 1, unless the file is missing or the key
   // already reads true. Returns nullptr when nothing was written. Throws
-  // IniWriteError when the file cannot be written.
-  static std::unique_ptr<ProvisionalMarker> Place(const std::string& path,
+  // IniWriteError when the file cannot be written. `files` must outlive the
+  // marker.
+  static std::unique_ptr<ProvisionalMarker> Place(FileSystem& files, const std::string& path,
                                                   const std::string& section,
                                                   const std::string& key);
 
@@ -25,8 +28,9 @@ class ProvisionalMarker {
   void Remove() const;
 
  private:
-  ProvisionalMarker() = default;
+  explicit ProvisionalMarker(FileSystem& files) : files_(files) {}
 
+  FileSystem& files_;
   std::string path_;
   std::string section_;
   std::string key_;

@@ -21,7 +21,7 @@ std::string ReduceBodyLine(const std::string& line) {
 
 bool TFicheVellumo::ReadMessageSettings(MessageSettings& settings) {
   // The file is read once, as it is now.
-  const IniDocument ini = ReadIniDocument(GetConfigPath());
+  const IniDocument ini = ReadIniDocument(GetConfigPath(), Files());
   if (!ini.SectionExists(keys::kEmail)) {
     RaiseFailure(texts::MissingSection(keys::kEmail));
     AppendToErrorMessage(texts::kCheckConfiguration);

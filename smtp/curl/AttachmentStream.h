@@ -5,7 +5,6 @@
 // changes or cannot be read to its end meanwhile, the read aborts the
 // transfer, so the server never gets the final "." of a torn message.
 #include <curl/curl.h>
-#include <sys/stat.h>
 
 #include <cstddef>
 #include <cstdint>
@@ -13,6 +12,7 @@
 #include <string>
 
 #include "mail/Base64Lines.h"
+#include "platform/RegularFile.h"
 #include "smtp/SmtpFailure.h"
 
 namespace vellumo {
@@ -22,7 +22,6 @@ class AttachmentStream {
   // Throws SmtpFailure naming the file when it does not exist, is not a
   // regular file (a pipe, a device, a folder) or cannot be opened.
   explicit AttachmentStream(const std::string& storedPath);
-  ~AttachmentStream();
   AttachmentStream(const AttachmentStream&) = delete;
   AttachmentStream& operator=(const AttachmentStream&) = delete;
 
@@ -43,11 +42,9 @@ class AttachmentStream {
   std::size_t ReadInto(char* buffer, std::size_t size);
   bool Refill();
   bool Changed();
-  bool Unchanged();
 
   std::string path_;
-  int fd_ = -1;
-  struct stat atStart_ {};
+  RegularFile file_;
   std::uint64_t consumed_ = 0;  // document bytes read so far
   Base64Lines encoder_;
   std::string pending_;  // encoded text not yet given to libcurl

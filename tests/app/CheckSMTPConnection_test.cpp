@@ -8,6 +8,7 @@
 #include "fakes/RunHarness.h"
 #include "config/IniDocument.h"
 #include "config/IniFile.h"
+#include "platform/FileSystem.h"
 #include "smtp/TSMTPConfig.h"
 
 namespace vellumo::testing {
@@ -105,7 +106,7 @@ TEST(CreateSMTPConfig, GivesTheClientTheFileAccountAndMarksTheFirstStep) {
   RunHarness run;
   run.WriteIni("[ConfigMail]\nSmtpAdresse=smtp.exemple.fr\nSmtpPort=587\nSmtpAuth=1\n"
                "SmtpCompte=jean\nSmtpMotDePasse=p\n");
-  auto config = run.fiche.CreateSMTPConfig(ReadIniDocument(run.iniPath));
+  auto config = run.fiche.CreateSMTPConfig(ReadIniDocument(run.iniPath, NativeFileSystem()));
 
   ASSERT_NE(run.clients.Last(), nullptr);
   const SmtpAccount& account = run.clients.Last()->account;
@@ -121,7 +122,7 @@ TEST(CreateSMTPConfig, MissingSectionOrClientIsAFailureWithoutMark) {
   {
     RunHarness run;
     run.WriteIni("[Email]\nEnvoiMode=1\n");
-    auto config = run.fiche.CreateSMTPConfig(ReadIniDocument(run.iniPath));
+    auto config = run.fiche.CreateSMTPConfig(ReadIniDocument(run.iniPath, NativeFileSystem()));
     EXPECT_TRUE(config);  // the unusable account comes back
     EXPECT_EQ(run.fiche.ErrorMessage(), kMissingConfigMail);
     EXPECT_FALSE(run.toolkit.IsVisible("ImgEtatConnexionReadConfYes"));
@@ -130,7 +131,7 @@ TEST(CreateSMTPConfig, MissingSectionOrClientIsAFailureWithoutMark) {
     RunHarness run;
     run.clients.createsNothing = true;
     run.WriteIni(kPlainAccount);
-    auto config = run.fiche.CreateSMTPConfig(ReadIniDocument(run.iniPath));
+    auto config = run.fiche.CreateSMTPConfig(ReadIniDocument(run.iniPath, NativeFileSystem()));
     ASSERT_TRUE(config);
     EXPECT_TRUE(config->IsClientMissing());
     EXPECT_EQ(run.fiche.ErrorMessage(), "Erreur : impossible de créer l'objet Config SMTP.");

@@ -58,6 +58,19 @@ TEST_P(RunModeTest, SuccessfulRunsLeaveTheFileAlone) {
 INSTANTIATE_TEST_SUITE_P(Modes, RunModeTest, ::testing::ValuesIn(kModes),
                          [](const auto& row) { return std::string(row.param.name); });
 
+// Each step needs the file and reads it whole once, as it is then: as many
+// reads as steps. The marker's own reads come with its writes.
+TEST(FormActivate, ReadsTheFileOncePerStep) {
+  for (const auto& [mode, steps] : {std::pair{"1", 2u}, {"2", 3u}}) {
+    RunHarness run;
+    run.WriteIni(Ini(std::string("EnvoiMode=") + mode +
+                     "\nFilePath=/tmp/c.pdf\nFileName=c.pdf\nAdresseEnvoi=a@x.fr\nEnvoyerA=b@x.fr"));
+    run.fiche.FormActivate();
+    ASSERT_FALSE(run.fiche.ErrorFlag()) << run.fiche.ErrorMessage();
+    EXPECT_EQ(run.system.reads, std::vector<std::string>(steps, run.iniPath)) << "mode " << mode;
+  }
+}
+
 TEST(FormActivate, ResetsEveryCrossThenEveryCheck) {
   RunHarness run;
   run.WriteIni(Ini("EnvoiMode=0"));

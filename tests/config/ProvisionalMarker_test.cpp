@@ -37,7 +37,7 @@ class RestoreTest : public ScratchFolderTest, public ::testing::WithParamInterfa
 
 TEST_P(RestoreTest, MarksTheFileThenGivesBackItsVeryBytes) {
   const std::string path = WriteFile("host.ini", GetParam().before);
-  const auto marker = ProvisionalMarker::Place(path, kSection, kKey);
+  const auto marker = ProvisionalMarker::Place(NativeFileSystem(), path, kSection, kKey);
   ASSERT_TRUE(marker);
   EXPECT_TRUE(IniFile(path).ReadBool(kSection, kKey, false));
   marker->Remove();
@@ -51,8 +51,8 @@ class ProvisionalMarkerTest : public ScratchFolderTest {};
 
 TEST_F(ProvisionalMarkerTest, AMarkerThereBeforeIsLeftAlone) {
   const std::string path = WriteFile("host.ini", "[ExportationMailErreur]\nErreur=1\n");
-  EXPECT_FALSE(ProvisionalMarker::Place(path, kSection, kKey));
-  EXPECT_FALSE(ProvisionalMarker::Place(PathOf("absent.ini"), kSection, kKey));
+  EXPECT_FALSE(ProvisionalMarker::Place(NativeFileSystem(), path, kSection, kKey));
+  EXPECT_FALSE(ProvisionalMarker::Place(NativeFileSystem(), PathOf("absent.ini"), kSection, kKey));
   EXPECT_FALSE(std::filesystem::exists(PathOf("absent.ini")));
 }
 
@@ -90,7 +90,7 @@ class ChangedMeanwhileTest : public ScratchFolderTest,
 TEST_P(ChangedMeanwhileTest, OnlyTheMarkerGoes) {
   const ChangedCase& c = GetParam();
   const std::string path = WriteFile("host.ini", c.before);
-  const auto marker = ProvisionalMarker::Place(path, kSection, kKey);
+  const auto marker = ProvisionalMarker::Place(NativeFileSystem(), path, kSection, kKey);
   ASSERT_TRUE(marker);
   testing::WriteBytes(path, c.meanwhile);
   marker->Remove();
