@@ -10,7 +10,7 @@
 
 namespace vellumo {
 
-int StartVellumo(ApplicationShell& shell, const std::vector<std::string>& arguments) {
+void StartVellumo(ApplicationShell& shell, const std::vector<std::string>& arguments) {
   try {
     shell.SetMainFormOnTaskBar(true);
     shell.SetTitle(kApplicationTitle);
@@ -28,7 +28,6 @@ int StartVellumo(ApplicationShell& shell, const std::vector<std::string>& argume
   } catch (...) {
     shell.ShowException("");
   }
-  return 0;
 }
 
 int StartWithoutDisplay(const std::vector<std::string>& arguments, std::ostream& err) {

@@ -18,8 +18,9 @@ inline constexpr const char* kNoDisplayText =
 inline constexpr const char* kNoDisplayMarkerNotWrittenText =
     "Erreur : cet échec n'a pas pu être enregistré dans le fichier de configuration.";
 
-// `arguments` excludes the program name. Always returns 0.
-int StartVellumo(ApplicationShell& shell, const std::vector<std::string>& arguments);
+// `arguments` excludes the program name. Nothing escapes: the process
+// ends with exit code 0 whatever happens here.
+void StartVellumo(ApplicationShell& shell, const std::vector<std::string>& arguments);
 
 // Start-up when nothing can be shown: standard error says why and, with
 // exactly one argument, that file gets the failure marker, since the run

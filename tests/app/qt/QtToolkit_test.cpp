@@ -138,12 +138,5 @@ TEST_F(QtToolkitTest, HourglassIsSetOnceAndRestoredFully) {
   EXPECT_EQ(QApplication::overrideCursor(), nullptr);
 }
 
-TEST_F(QtToolkitTest, CloseDialogHidesIt) {
-  dialog.show();
-  QApplication::processEvents();
-  toolkit.CloseDialog();
-  EXPECT_FALSE(dialog.isVisible());
-}
-
 }  // namespace
 }  // namespace vellumo
