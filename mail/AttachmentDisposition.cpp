@@ -9,7 +9,7 @@
 
 #include "mail/HeaderLineBuilder.h"
 #include "mail/MailText.h"
-#include "mail/MessageWireFormat.h"
+#include "mail/AttachmentHeaders.h"
 
 namespace vellumo {
 

@@ -3,7 +3,7 @@
 #include <string>
 
 #include "mail/MailText.h"
-#include "smtp/MailError.h"
+#include "mail/MailError.h"
 
 namespace vellumo {
 

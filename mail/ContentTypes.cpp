@@ -2,7 +2,7 @@
 #include <string_view>
 
 #include "mail/MailText.h"
-#include "mail/MessageWireFormat.h"
+#include "mail/AttachmentHeaders.h"
 
 namespace vellumo {
 

@@ -8,7 +8,7 @@
 
 namespace vellumo {
 
-class MailMessage;
+class OutgoingMessage;
 
 enum class TlsMode : std::uint8_t {
   utNoTLSSupport = 0,    // clear text only
@@ -40,7 +40,7 @@ class SmtpClient {
   // True only while the connection really stands.
   virtual bool Connected() = 0;
   // Sends the message on the open session; throws MailError.
-  virtual void Send(const MailMessage& message) = 0;
+  virtual void Send(const OutgoingMessage& message) = 0;
   // Says QUIT and closes; quiet on a client that is not connected.
   virtual void Disconnect() = 0;
 };

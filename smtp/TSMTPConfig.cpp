@@ -47,7 +47,7 @@ bool TSMTPConfig::IsValid() const {
 
 bool TSMTPConfig::Connected() { return SMTP->Connected(); }
 void TSMTPConfig::Connect() { SMTP->Connect(); }
-void TSMTPConfig::Send(const MailMessage& message) { SMTP->Send(message); }
+void TSMTPConfig::Send(const OutgoingMessage& message) { SMTP->Send(message); }
 void TSMTPConfig::Disconnect() { SMTP->Disconnect(); }
 
 }  // namespace vellumo

@@ -11,7 +11,7 @@
 #include <cstdint>
 #include <string>
 
-#include "mail/Base64Lines.h"
+#include "smtp/curl/Base64Lines.h"
 
 namespace vellumo {
 

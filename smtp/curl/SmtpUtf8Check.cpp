@@ -1,35 +1,13 @@
 #include "smtp/curl/SmtpUtf8Check.h"
 
-#include <algorithm>
-#include <string_view>
-
 #include "smtp/MailError.h"
 #include "smtp/curl/CurlErrorText.h"
 
 namespace vellumo {
-namespace {
 
-bool HasAsciiLocalPart(std::string_view address) {
-  const std::string_view local = address.substr(0, address.rfind('@'));
-  return std::all_of(local.begin(), local.end(),
-                     [](char c) { return static_cast<unsigned char>(c) < 0x80; });
-}
-
-}  // namespace
-
-std::string FirstAddressNeedingSmtpUtf8(const MailEnvelope& envelope) {
-  if (!HasAsciiLocalPart(envelope.MailFrom)) return envelope.MailFrom;
-  for (const std::string& recipient : envelope.Recipients) {
-    if (!HasAsciiLocalPart(recipient)) return recipient;
-  }
-  return {};
-}
-
-void RequireSmtpUtf8Support(const MailEnvelope& envelope, bool serverOffersSmtpUtf8) {
-  if (serverOffersSmtpUtf8) return;
-  const std::string address = FirstAddressNeedingSmtpUtf8(envelope);
-  if (address.empty()) return;
-  throw MailError("Erreur : l'adresse e-mail <" + PrintableText(address, 200) +
+void RequireSmtpUtf8Support(const MessageEnvelope& envelope, bool serverOffersSmtpUtf8) {
+  if (serverOffersSmtpUtf8 || envelope.NeedsSmtpUtf8.empty()) return;
+  throw MailError("Erreur : l'adresse e-mail <" + PrintableText(envelope.NeedsSmtpUtf8, 200) +
                   "> contient des caractères accentués ou non latins avant le « @ », que le "
                   "serveur SMTP n'accepte pas (il ne propose pas l'extension SMTPUTF8).");
 }

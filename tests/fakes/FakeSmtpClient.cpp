@@ -23,7 +23,7 @@ bool FakeSmtpClient::Connected() {
   return connected;
 }
 
-void FakeSmtpClient::Send(const MailMessage& message) {
+void FakeSmtpClient::Send(const OutgoingMessage& message) {
   calls.emplace_back("Send");
   if (sendThrows) throw MailError(*sendThrows);
   sent = message;
