@@ -22,8 +22,7 @@ namespace vellumo {
 
 namespace {
 
-constexpr std::string_view kNoSender =
-    "Erreur : l'adresse de l'expéditeur du message est vide.";
+constexpr std::string_view kNoSender = "Erreur : l'adresse de l'expéditeur du message est vide.";
 constexpr std::string_view kNoRecipient = "Erreur : le message n'a aucun destinataire.";
 
 // The mailboxes of the host's text, each read once.
@@ -128,10 +127,10 @@ std::vector<std::string> BuildHeaders(const IniDocument& ini, const Mailboxes& b
   // libcurl adds its own "Mime-Version" only when the headers lack one.
   headers.push_back("MIME-Version: 1.0");
   // The host's level keeps its low eight bits, as the host's own form did.
-  const auto priority = static_cast<std::uint8_t>(
-      static_cast<std::uint32_t>(
-          ini.ReadInteger(keys::kEmail, keys::kPriority, keys::kPriorityDefault)) &
-      0xFFu);
+  const auto priority =
+      static_cast<std::uint8_t>(static_cast<std::uint32_t>(ini.ReadInteger(
+                                    keys::kEmail, keys::kPriority, keys::kPriorityDefault)) &
+                                0xFFu);
   for (std::string& line : PriorityHeaderLines(priority)) headers.push_back(std::move(line));
 
   if (boxes.receipt) {
@@ -163,8 +162,9 @@ std::string BuildBody(const IniDocument& ini) {
   for (std::size_t i = 0; i < lines.size(); ++i) {
     if (i > 0) text += "\r\n";
     const std::size_t equals = lines[i].find('=');
-    AppendWithCrlf(text, equals == std::string::npos ? std::string_view(lines[i])
-                                                     : std::string_view(lines[i]).substr(equals + 1));
+    AppendWithCrlf(text, equals == std::string::npos
+                             ? std::string_view(lines[i])
+                             : std::string_view(lines[i]).substr(equals + 1));
   }
   return text;
 }

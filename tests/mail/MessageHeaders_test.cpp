@@ -57,7 +57,8 @@ TEST(TopLevelHeaders, ValuesAsPythonReadsThem) {
   EXPECT_EQ(decoded.Header("Disposition-Notification-To"), "Ventes <ventes@exemple.fr>");
   EXPECT_EQ(decoded.Header("MIME-Version"), "1.0");
   // The sender's domain names the Message-ID.
-  EXPECT_TRUE(std::regex_match(decoded.Header("Message-ID"), std::regex("<[0-9a-f.]+@exemple\\.fr>")))
+  EXPECT_TRUE(
+      std::regex_match(decoded.Header("Message-ID"), std::regex("<[0-9a-f.]+@exemple\\.fr>")))
       << decoded.Header("Message-ID");
   for (const std::string& header : headers) {
     EXPECT_EQ(header.find("cache@"), std::string::npos) << header;
@@ -88,8 +89,7 @@ TEST(TopLevelHeaders, ReplyAndReceiptTakeTheSenderMailboxUnlessItIsAList) {
       {"Dupont, Jean <jean@exemple.fr>", {"Dupont, Jean|jean@exemple.fr"}},
       {"\"Dupont, Jean\" <jean@exemple.fr>", {"Dupont, Jean|jean@exemple.fr"}},
       // A text that reads as a list stays a list.
-      {"ventes@exemple.fr, Jean <jean@exemple.fr>",
-       {"|ventes@exemple.fr", "Jean|jean@exemple.fr"}},
+      {"ventes@exemple.fr, Jean <jean@exemple.fr>", {"|ventes@exemple.fr", "Jean|jean@exemple.fr"}},
   };
   for (const auto& [sender, replyTo] : cases) {
     const auto headers =
@@ -125,16 +125,16 @@ TEST(MessageId, UniqueAndOnTheGivenDomain) {
     const char* used;
   };
   const Case cases[] = {
-      {"exemple.fr", "exemple.fr"},   {" mail.exemple.fr ", "mail.exemple.fr"},
-      {"", "vellumo.localhost"},      {"bad domain", "vellumo.localhost"},
-      {"x>y", "vellumo.localhost"},   {"bücher.de", "vellumo.localhost"},
+      {"exemple.fr", "exemple.fr"}, {" mail.exemple.fr ", "mail.exemple.fr"},
+      {"", "vellumo.localhost"},    {"bad domain", "vellumo.localhost"},
+      {"x>y", "vellumo.localhost"}, {"bücher.de", "vellumo.localhost"},
   };
   std::set<std::string> seen;
   for (const Case& c : cases) {
     for (int i = 0; i < 3; ++i) {
       const std::string id = MakeMessageId(kNow, c.domain);
-      const std::regex shape("<[0-9a-f.]+@" + std::regex_replace(
-                                 std::string(c.used), std::regex("\\."), "\\.") + ">");
+      const std::regex shape(
+          "<[0-9a-f.]+@" + std::regex_replace(std::string(c.used), std::regex("\\."), "\\.") + ">");
       EXPECT_TRUE(std::regex_match(id, shape)) << id;
       EXPECT_TRUE(seen.insert(id).second) << id;
     }
@@ -152,19 +152,21 @@ TEST(PriorityHeaders, FiveLevelsAndNormalOtherwise) {
   };
   const Case cases[] = {
       {"", "3 (Normal)", "Normal", "normal"},
-      {"Priorite=0", "1 (Highest)", "High", "high"}, {"Priorite=1", "2 (High)", "High", "high"},
-      {"Priorite=2", "3 (Normal)", "Normal", "normal"}, {"Priorite=3", "4 (Low)", "Low", "low"},
-      {"Priorite=4", "5 (Lowest)", "Low", "low"},     {"Priorite=5", "3 (Normal)", "Normal", "normal"},
+      {"Priorite=0", "1 (Highest)", "High", "high"},
+      {"Priorite=1", "2 (High)", "High", "high"},
+      {"Priorite=2", "3 (Normal)", "Normal", "normal"},
+      {"Priorite=3", "4 (Low)", "Low", "low"},
+      {"Priorite=4", "5 (Lowest)", "Low", "low"},
+      {"Priorite=5", "3 (Normal)", "Normal", "normal"},
       {"Priorite=255", "3 (Normal)", "Normal", "normal"},
       {"Priorite=257", "2 (High)", "High", "high"},
       {"Priorite=-1", "3 (Normal)", "Normal", "normal"},
   };
   for (const Case& c : cases) {
-    const OutgoingMessage message = test::Compose(
-        "AdresseEnvoi=v@exemple.fr\nEnvoyerA=c@exemple.fr\n" + std::string(c.line));
+    const OutgoingMessage message =
+        test::Compose("AdresseEnvoi=v@exemple.fr\nEnvoyerA=c@exemple.fr\n" + std::string(c.line));
     EXPECT_EQ(HeaderOf(message, "X-Priority"), std::string("X-Priority: ") + c.xPriority) << c.line;
-    EXPECT_EQ(HeaderOf(message, "X-MSMail-Priority"),
-              std::string("X-MSMail-Priority: ") + c.msMail)
+    EXPECT_EQ(HeaderOf(message, "X-MSMail-Priority"), std::string("X-MSMail-Priority: ") + c.msMail)
         << c.line;
     EXPECT_EQ(HeaderOf(message, "Importance"), std::string("Importance: ") + c.importance)
         << c.line;
