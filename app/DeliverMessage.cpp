@@ -44,7 +44,7 @@ std::unique_ptr<IniDocument> TFicheVellumo::ReadMessageDocument() {
   // Kept before anything can fail, so that the manual save finds them.
   documentPath_ = ini->ReadString(keys::kEmail, keys::kDocumentPath, "");
   documentFileName_ = ini->ReadString(keys::kEmail, keys::kDocumentName, "");
-  MarkStepPassed("VellumoReadConf");
+  MarkStepPassed(Step::VellumoReadConf);
   return ini;
 }
 
@@ -59,7 +59,7 @@ void TFicheVellumo::DeliverMessage(TSMTPConfig& smtp) {
   // A message that cannot be composed leaves as a MailError naming the
   // host's text; the run reports it.
   const OutgoingMessage message = ComposeMessage(*ini, std::time(nullptr));
-  MarkStepPassed("VellumoPreparation");
+  MarkStepPassed(Step::VellumoPreparation);
 
   // Every failure here counts, including a connection lost during the send:
   // a send is done only when the server accepted the message.
@@ -68,11 +68,11 @@ void TFicheVellumo::DeliverMessage(TSMTPConfig& smtp) {
       smtp.Connect();
       if (!smtp.Connected()) RaiseFailure(texts::kCannotConnect);
     }
-    if (smtp.Connected()) MarkStepPassed("VellumoConnexion");
+    if (smtp.Connected()) MarkStepPassed(Step::VellumoConnexion);
     if (!ErrorFlag()) {
       smtp.Send(message);
       smtp.Disconnect();
-      MarkStepPassed("VellumoResultat");
+      MarkStepPassed(Step::VellumoResultat);
     }
   } catch (const std::exception& e) {
     RaiseFailure(ExceptionText(e));

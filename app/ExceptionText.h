@@ -1,8 +1,11 @@
 #pragma once
-// The text a user reads for an exception: its message, or a plain French
-// sentence when it carries none.
+// The text a user reads for an exception: the mail client's failure in
+// words, else its message, or a plain French sentence when it carries none.
 #include <exception>
 #include <string>
+
+#include "app/SmtpFailureText.h"
+#include "smtp/SmtpFailure.h"
 
 namespace vellumo {
 
@@ -13,6 +16,7 @@ inline constexpr const char* kUnexpectedFailure =
 }  // namespace texts
 
 inline std::string ExceptionText(const std::exception& e) {
+  if (const auto* failure = dynamic_cast<const SmtpFailure*>(&e)) return SmtpFailureText(*failure);
   std::string text = e.what() ? e.what() : "";
   if (text.empty()) text = texts::kUnexpectedFailure;
   return text;

@@ -67,8 +67,8 @@ void TFicheVellumo::FormActivate() {
   std::unique_ptr<ProvisionalMarker> provisional;
   if (jobRuns) {
     SetOuterHeight(kConnectionGroupHeight);
-    for (const auto& step : AllSteps()) toolkit_.SetImageVisible("Img" + step + "No", true);
-    for (const auto& step : AllSteps()) toolkit_.SetImageVisible("Img" + step + "Yes", false);
+    for (Step step : kAllSteps) toolkit_.SetStepMarkVisible(step, StepMark::NotPassed, true);
+    for (Step step : kAllSteps) toolkit_.SetStepMarkVisible(step, StepMark::Passed, false);
 
     // Until the run ends, the file says it failed: a run killed midway must
     // not read as a success. A file that cannot take it runs as it is.

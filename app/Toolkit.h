@@ -3,6 +3,8 @@
 // seam; the Qt side lives in app/qt/, the recording fake in tests/fakes/.
 #include <string>
 
+#include "app/Step.h"
+
 namespace vellumo {
 
 enum class CursorKind : int {
@@ -23,9 +25,8 @@ class Toolkit {
   // Outer height of the dialog, frame included as designed (the client
   // area is this minus the designed frame of 28 pixels).
   virtual void SetDialogOuterHeight(int pixels) = 0;
-  // Shows or hides one step image, by its component name
-  // (for example "ImgEtatConnexionReadConfYes").
-  virtual void SetImageVisible(const std::string& imageName, bool visible) = 0;
+  // Shows or hides one of a step's two marks.
+  virtual void SetStepMarkVisible(Step step, StepMark mark, bool visible) = 0;
   // Handles waiting window events, painting included.
   virtual void ProcessMessages() = 0;
   virtual void BringToFront() = 0;

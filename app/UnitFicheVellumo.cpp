@@ -25,28 +25,15 @@ void TFicheVellumo::OnActivated() {
 
 void TFicheVellumo::SetOuterHeight(int pixels) { toolkit_.SetDialogOuterHeight(pixels); }
 
-void TFicheVellumo::MarkStepPassed(const std::string& step) {
-  toolkit_.SetImageVisible("Img" + step + "Yes", true);
-  toolkit_.SetImageVisible("Img" + step + "No", false);
+void TFicheVellumo::MarkStepPassed(Step step) {
+  toolkit_.SetStepMarkVisible(step, StepMark::Passed, true);
+  toolkit_.SetStepMarkVisible(step, StepMark::NotPassed, false);
   toolkit_.ProcessMessages();
-}
-
-void TFicheVellumo::MarkStepNotPassed(const std::string& step) {
-  toolkit_.SetImageVisible("Img" + step + "No", true);
-  toolkit_.SetImageVisible("Img" + step + "Yes", false);
 }
 
 void TFicheVellumo::RaiseFailure(const std::string& text) {
   errorFlag_ = true;
   errorMessage_ = text;
-}
-
-const std::vector<std::string>& TFicheVellumo::AllSteps() {
-  static const std::vector<std::string> steps = {
-      "EtatConnexionReadConf", "EtatConnexionCheckConf", "EtatConnexionResultat",
-      "VellumoReadConf",       "VellumoPreparation",     "VellumoConnexion",
-      "VellumoResultat"};
-  return steps;
 }
 
 }  // namespace vellumo

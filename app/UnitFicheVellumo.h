@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "app/Step.h"
+
 namespace vellumo {
 
 class IniDocument;
@@ -44,10 +46,7 @@ class TFicheVellumo {
 
   // Outer height in pixels, designed frame included.
   void SetOuterHeight(int pixels);
-  // Step names are the component names without "Img" and "Yes"/"No",
-  // for example "EtatConnexionReadConf" or "VellumoResultat".
-  void MarkStepPassed(const std::string& step);
-  void MarkStepNotPassed(const std::string& step);
+  void MarkStepPassed(Step step);
 
   // Connection check; see CheckSMTPConnection.cpp.
   std::unique_ptr<TSMTPConfig> CheckSMTPConnection(bool keepConnection);
@@ -60,10 +59,6 @@ class TFicheVellumo {
   // Raising a failure: sets the error flag and replaces the message.
   void RaiseFailure(const std::string& text);
   void AppendToErrorMessage(const std::string& text) { errorMessage_ += text; }
-
-  // The connection group's three steps and the mail group's four, in the
-  // order the run controller resets them.
-  static const std::vector<std::string>& AllSteps();
 
  private:
   // `jobRan`: reading succeeded and the run mode's job was started.

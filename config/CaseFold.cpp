@@ -1,6 +1,7 @@
 #include "config/CaseFold.h"
 
 #include "config/TextEncoding.h"
+#include "text/Utf8.h"
 
 namespace vellumo {
 namespace {
@@ -34,13 +35,13 @@ std::string FoldCase(std::string_view utf8) {
       ++pos;
       continue;
     }
-    const std::size_t length = Utf8SequenceLength(utf8, pos);
+    const std::size_t length = ValidUtf8Length(utf8, pos);
     if (length == 0) {
       out += c;
       ++pos;
       continue;
     }
-    AppendUtf8(out, FoldCodePoint(Utf8CodePointAt(utf8, pos, length)));
+    AppendUtf8(out, FoldCodePoint(Utf8CodePoint(utf8, pos, length)));
     pos += length;
   }
   return out;

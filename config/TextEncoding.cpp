@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <array>
 
+#include "text/Utf8.h"
+
 namespace vellumo {
 namespace {
 
@@ -36,45 +38,6 @@ bool StartsWith(std::string_view bytes, std::string_view prefix) {
 
 }  // namespace
 
-std::size_t Utf8SequenceLength(std::string_view text, std::size_t pos) {
-  const auto at = [&](std::size_t i) { return static_cast<std::uint8_t>(text[i]); };
-  const std::uint8_t lead = at(pos);
-  if (lead < 0x80) return 1;
-  std::size_t length = 0;
-  std::uint8_t min2 = 0x80, max2 = 0xBF;  // bounds of the second byte
-  if (lead >= 0xC2 && lead <= 0xDF) {
-    length = 2;
-  } else if (lead >= 0xE0 && lead <= 0xEF) {
-    length = 3;
-    if (lead == 0xE0) min2 = 0xA0;  // overlong
-    if (lead == 0xED) max2 = 0x9F;  // surrogates
-  } else if (lead >= 0xF0 && lead <= 0xF4) {
-    length = 4;
-    if (lead == 0xF0) min2 = 0x90;  // overlong
-    if (lead == 0xF4) max2 = 0x8F;  // beyond U+10FFFF
-  } else {
-    return 0;
-  }
-  if (pos + length > text.size()) return 0;
-  if (at(pos + 1) < min2 || at(pos + 1) > max2) return 0;
-  for (std::size_t i = 2; i < length; ++i) {
-    if (at(pos + i) < 0x80 || at(pos + i) > 0xBF) return 0;
-  }
-  return length;
-}
-
-char32_t Utf8CodePointAt(std::string_view text, std::size_t pos, std::size_t length) {
-  const auto at = [&](std::size_t i) { return static_cast<char32_t>(static_cast<std::uint8_t>(text[i])); };
-  switch (length) {
-    case 1: return at(pos);
-    case 2: return ((at(pos) & 0x1F) << 6) | (at(pos + 1) & 0x3F);
-    case 3: return ((at(pos) & 0x0F) << 12) | ((at(pos + 1) & 0x3F) << 6) | (at(pos + 2) & 0x3F);
-    default:
-      return ((at(pos) & 0x07) << 18) | ((at(pos + 1) & 0x3F) << 12) | ((at(pos + 2) & 0x3F) << 6) |
-             (at(pos + 3) & 0x3F);
-  }
-}
-
 void AppendUtf8(std::string& out, char32_t cp) {
   if (cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) cp = kReplacement;
   if (cp < 0x80) {
@@ -92,15 +55,6 @@ void AppendUtf8(std::string& out, char32_t cp) {
     out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
     out += static_cast<char>(0x80 | (cp & 0x3F));
   }
-}
-
-bool IsValidUtf8(std::string_view bytes) {
-  for (std::size_t pos = 0; pos < bytes.size();) {
-    const std::size_t length = Utf8SequenceLength(bytes, pos);
-    if (length == 0) return false;
-    pos += length;
-  }
-  return true;
 }
 
 TextEncoding DetectEncoding(std::string_view bytes) {
@@ -151,7 +105,7 @@ std::string DecodeUnits(const std::uint16_t* units, std::size_t count, TextEncod
       std::string raw(count, '\0');
       for (std::size_t i = 0; i < count; ++i) raw[i] = static_cast<char>(units[i]);
       for (std::size_t pos = 0; pos < raw.size();) {
-        const std::size_t length = Utf8SequenceLength(raw, pos);
+        const std::size_t length = ValidUtf8Length(raw, pos);
         if (length == 0) {
           AppendUtf8(out, kReplacement);
           ++pos;
@@ -190,12 +144,12 @@ std::string EncodeUtf8(std::string_view utf8, TextEncoding encoding) {
     out += little ? high : low;
   };
   for (std::size_t pos = 0; pos < utf8.size();) {
-    std::size_t length = Utf8SequenceLength(utf8, pos);
+    std::size_t length = ValidUtf8Length(utf8, pos);
     char32_t cp = kReplacement;
     if (length == 0) {
       length = 1;
     } else {
-      cp = Utf8CodePointAt(utf8, pos, length);
+      cp = Utf8CodePoint(utf8, pos, length);
     }
     switch (encoding) {
       case TextEncoding::Utf8:

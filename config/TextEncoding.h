@@ -19,8 +19,6 @@ TextEncoding DetectEncoding(std::string_view bytes);
 std::size_t BomSize(TextEncoding encoding);
 std::size_t UnitSize(TextEncoding encoding);
 
-bool IsValidUtf8(std::string_view bytes);
-
 // The code units of the bytes that follow the BOM. An odd last byte of a
 // UTF-16 file is no unit and is left out.
 std::vector<std::uint16_t> ToUnits(std::string_view bytes, TextEncoding encoding);
@@ -33,10 +31,7 @@ std::string DecodeUnits(const std::uint16_t* units, std::size_t count, TextEncod
 // encoding cannot hold becomes '?'.
 std::string EncodeUtf8(std::string_view utf8, TextEncoding encoding);
 
-// UTF-8 helpers shared by the case folding.
-// Length of the valid UTF-8 sequence starting at `pos`, or 0 when it is not one.
-std::size_t Utf8SequenceLength(std::string_view text, std::size_t pos);
-char32_t Utf8CodePointAt(std::string_view text, std::size_t pos, std::size_t length);
+// Shared by the case folding.
 void AppendUtf8(std::string& out, char32_t codePoint);
 
 }  // namespace vellumo

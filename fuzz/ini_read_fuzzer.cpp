@@ -7,6 +7,7 @@
 
 #include "config/IniFile.h"
 #include "config/TextEncoding.h"
+#include "text/Utf8.h"
 #include "fuzz/FuzzFile.h"
 
 namespace {

@@ -3,8 +3,8 @@
 #include <string>
 
 #include "mail/BareAddress.h"
-#include "mail/MailText.h"
 #include "mail/MailError.h"
+#include "text/AsciiText.h"
 
 namespace vellumo {
 

@@ -7,9 +7,9 @@
 #include <string_view>
 #include <vector>
 
-#include "mail/HeaderLineBuilder.h"
-#include "mail/MailText.h"
 #include "mail/AttachmentHeaders.h"
+#include "mail/HeaderLineBuilder.h"
+#include "text/Utf8.h"
 
 namespace vellumo {
 

@@ -14,9 +14,9 @@
 #include "mail/HeaderLineBuilder.h"
 #include "mail/MailDate.h"
 #include "mail/MailError.h"
-#include "mail/MailText.h"
 #include "mail/MessageId.h"
 #include "mail/PriorityHeaders.h"
+#include "text/AsciiText.h"
 
 namespace vellumo {
 

@@ -1,8 +1,8 @@
 // Content type of the attached document, from its file name.
 #include <string_view>
 
-#include "mail/MailText.h"
 #include "mail/AttachmentHeaders.h"
+#include "text/AsciiText.h"
 
 namespace vellumo {
 

@@ -4,7 +4,8 @@
 #include <vector>
 
 #include "mail/AsciiDomain.h"
-#include "mail/MailText.h"
+#include "text/AsciiText.h"
+#include "text/Utf8.h"
 
 namespace vellumo {
 

@@ -5,8 +5,8 @@
 #include <cstdint>
 #include <cstdio>
 #include <random>
+#include "text/AsciiText.h"
 
-#include "mail/MailText.h"
 
 namespace vellumo {
 

@@ -22,9 +22,9 @@ void QtToolkit::SetDialogOuterHeight(int pixels) {
   dialog_.SetClientHeight(pixels - VellumoDialog::kDesignedFrameHeight);
 }
 
-void QtToolkit::SetImageVisible(const std::string& imageName, bool visible) {
-  QLabel* image = dialog_.Image(imageName);
-  if (image == nullptr) throw std::invalid_argument("unknown step image: " + imageName);
+void QtToolkit::SetStepMarkVisible(Step step, StepMark mark, bool visible) {
+  QLabel* image = dialog_.StepImage(step, mark);
+  if (image == nullptr) throw std::logic_error("a step image is missing from the dialog");
   image->setVisible(visible);
 }
 

@@ -18,7 +18,7 @@ class QtToolkit : public Toolkit {
 
   void SetDialogOuterHeight(int pixels) override;
   // Throws std::invalid_argument for a name the dialog does not have.
-  void SetImageVisible(const std::string& imageName, bool visible) override;
+  void SetStepMarkVisible(Step step, StepMark mark, bool visible) override;
   void ProcessMessages() override;
   void BringToFront() override;
   void CloseDialog() override;

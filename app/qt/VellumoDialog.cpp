@@ -91,6 +91,20 @@ void VellumoDialog::UpdatePictures() {
 
 void VellumoDialog::SetClientHeight(int pixels) { setFixedSize(kClientWidth, pixels); }
 
+QLabel* VellumoDialog::StepImage(Step step, StepMark mark) const {
+  const char* name = "";
+  switch (step) {
+    case Step::EtatConnexionReadConf: name = "EtatConnexionReadConf"; break;
+    case Step::EtatConnexionCheckConf: name = "EtatConnexionCheckConf"; break;
+    case Step::EtatConnexionResultat: name = "EtatConnexionResultat"; break;
+    case Step::VellumoReadConf: name = "VellumoReadConf"; break;
+    case Step::VellumoPreparation: name = "VellumoPreparation"; break;
+    case Step::VellumoConnexion: name = "VellumoConnexion"; break;
+    case Step::VellumoResultat: name = "VellumoResultat"; break;
+  }
+  return Image(std::string("Img") + name + (mark == StepMark::Passed ? "Yes" : "No"));
+}
+
 QLabel* VellumoDialog::Image(const std::string& name) const {
   const QString wanted = QString::fromStdString(name);
   for (const ImageSlot& slot : images_) {

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "app/Step.h"
 #include "app/qt/StepPictures.h"
 
 namespace vellumo {
@@ -28,6 +29,8 @@ class VellumoDialog : public QDialog {
   void SetClientHeight(int pixels);
   // The image component of that name, or nullptr.
   QLabel* Image(const std::string& name) const;
+  // The image showing that mark of the step ("Img" + step + "Yes" or "No").
+  QLabel* StepImage(Step step, StepMark mark) const;
 
   // Called, through the event queue, once after the first paint and again on
   // every later activation of the window. Under a window system that never

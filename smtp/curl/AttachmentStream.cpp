@@ -5,10 +5,10 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <utility>
 #include <vector>
 
-#include "smtp/MailError.h"
-#include "smtp/curl/CurlErrorText.h"
+#include "smtp/SmtpFailure.h"
 
 namespace vellumo {
 namespace {
@@ -22,14 +22,9 @@ bool SameTime(const timespec& a, const timespec& b) {
 
 }  // namespace
 
-AttachmentStream::AttachmentStream(const std::string& storedPath)
-    : shownPath_(PrintableText(storedPath, 250)) {
-  const auto missing = [this] {
-    return MailError("Erreur : la pièce jointe « " + shownPath_ + " » est introuvable.");
-  };
-  const auto unreadable = [this] {
-    return MailError("Erreur : la pièce jointe « " + shownPath_ + " » ne peut pas être lue.");
-  };
+AttachmentStream::AttachmentStream(const std::string& storedPath) : path_(storedPath) {
+  const auto missing = [this] { return DocumentFailure(SmtpFailureKind::DocumentMissing); };
+  const auto unreadable = [this] { return DocumentFailure(SmtpFailureKind::DocumentUnreadable); };
   // Looked at before it is opened: opening a pipe for reading waits for a
   // writer, and opening a device can act on it.
   struct stat info {};
@@ -50,6 +45,13 @@ AttachmentStream::~AttachmentStream() {
   if (fd_ >= 0) ::close(fd_);
 }
 
+SmtpFailure AttachmentStream::DocumentFailure(SmtpFailureKind kind) const {
+  SmtpFailureDetails details;
+  details.Kind = kind;
+  details.Path = path_;
+  return SmtpFailure(std::move(details));
+}
+
 curl_off_t AttachmentStream::EncodedSize() const {
   return static_cast<curl_off_t>(
       Base64Lines::EncodedSize(static_cast<std::uint64_t>(atStart_.st_size)));
@@ -63,7 +65,7 @@ int AttachmentStream::Seek(void* self, curl_off_t offset, int origin) {
   // libcurl only ever goes back to the start, to send the message again.
   if (offset != 0 || origin != SEEK_SET) return CURL_SEEKFUNC_CANTSEEK;
   auto* stream = static_cast<AttachmentStream*>(self);
-  if (!stream->failure_.empty() || ::lseek(stream->fd_, 0, SEEK_SET) != 0) {
+  if (stream->failure_ || ::lseek(stream->fd_, 0, SEEK_SET) != 0) {
     return CURL_SEEKFUNC_FAIL;
   }
   stream->consumed_ = 0;
@@ -98,8 +100,7 @@ bool AttachmentStream::Refill() {
     const ssize_t count = ::read(fd_, chunk.data() + got, chunk.size() - got);
     if (count < 0 && errno == EINTR) continue;
     if (count < 0) {
-      failure_ = "Erreur : la lecture de la pièce jointe « " + shownPath_ +
-                 " » a échoué pendant l'envoi ; le message n'a pas été envoyé.";
+      failure_ = SmtpFailureKind::DocumentReadFailed;
       return false;
     }
     // Ends early: the file was cut meanwhile.
@@ -122,8 +123,7 @@ bool AttachmentStream::Unchanged() {
 }
 
 bool AttachmentStream::Changed() {
-  failure_ = "Erreur : la pièce jointe « " + shownPath_ +
-             " » a été modifiée pendant l'envoi ; le message n'a pas été envoyé.";
+  failure_ = SmtpFailureKind::DocumentChanged;
   return false;
 }
 

@@ -9,16 +9,18 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string>
 
+#include "smtp/SmtpFailure.h"
 #include "smtp/curl/Base64Lines.h"
 
 namespace vellumo {
 
 class AttachmentStream {
  public:
-  // Throws MailError (French) naming the file when it does not exist, is
-  // not a regular file (a pipe, a device, a folder) or cannot be opened.
+  // Throws SmtpFailure naming the file when it does not exist, is not a
+  // regular file (a pipe, a device, a folder) or cannot be opened.
   explicit AttachmentStream(const std::string& storedPath);
   ~AttachmentStream();
   AttachmentStream(const AttachmentStream&) = delete;
@@ -26,27 +28,31 @@ class AttachmentStream {
 
   // The length of the base64 text, CRLFs included.
   curl_off_t EncodedSize() const;
-  // Why the stream stopped the transfer, in French; empty when it did not.
-  const std::string& Failure() const { return failure_; }
+  // Why the stream stopped the transfer; nothing when it did not.
+  std::optional<SmtpFailure> Failure() const {
+    if (!failure_) return std::nullopt;
+    return DocumentFailure(*failure_);
+  }
 
   // libcurl's read and seek callbacks; `self` is the stream.
   static std::size_t Read(char* buffer, std::size_t size, std::size_t count, void* self);
   static int Seek(void* self, curl_off_t offset, int origin);
 
  private:
+  SmtpFailure DocumentFailure(SmtpFailureKind kind) const;
   std::size_t ReadInto(char* buffer, std::size_t size);
   bool Refill();
   bool Changed();
   bool Unchanged();
 
-  std::string shownPath_;
+  std::string path_;
   int fd_ = -1;
   struct stat atStart_ {};
   std::uint64_t consumed_ = 0;  // document bytes read so far
   Base64Lines encoder_;
   std::string pending_;  // encoded text not yet given to libcurl
   std::size_t pendingAt_ = 0;
-  std::string failure_;
+  std::optional<SmtpFailureKind> failure_;
 };
 
 }  // namespace vellumo

@@ -2,7 +2,7 @@
 
 #include <curl/curl.h>
 
-#include "smtp/MailError.h"
+#include "smtp/SmtpFailure.h"
 
 namespace vellumo {
 
@@ -15,7 +15,7 @@ CurlGlobalInit::~CurlGlobalInit() {
 void CurlGlobalInit::Ensure() {
   static const CurlGlobalInit instance;
   if (!instance.ok_) {
-    throw MailError("Erreur : la bibliothèque de connexion (libcurl) n'a pas pu être initialisée.");
+    throw SimpleSmtpFailure(SmtpFailureKind::LibraryNotInitialised);
   }
 }
 

@@ -6,7 +6,7 @@ namespace vellumo {
 
 class CurlGlobalInit {
  public:
-  // Initialises libcurl once; throws MailError if it cannot.
+  // Initialises libcurl once; throws SmtpFailure if it cannot.
   static void Ensure();
 
  private:

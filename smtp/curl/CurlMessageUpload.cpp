@@ -1,7 +1,9 @@
 #include "smtp/curl/CurlMessageUpload.h"
 
+#include <utility>
+
 #include "mail/OutgoingMessage.h"
-#include "smtp/MailError.h"
+#include "smtp/SmtpFailure.h"
 #include "smtp/curl/AttachmentStream.h"
 
 namespace vellumo {
@@ -11,15 +13,18 @@ curl_slist* Append(curl_slist* list, const std::string& line) {
   curl_slist* grown = curl_slist_append(list, line.c_str());
   if (grown == nullptr) {
     curl_slist_free_all(list);
-    throw MailError("Erreur : mémoire insuffisante pour préparer le message.");
+    throw SimpleSmtpFailure(SmtpFailureKind::MessageNotPrepared);
   }
   return grown;
 }
 
 void Check(CURLcode code) {
   if (code != CURLE_OK) {
-    throw MailError(std::string("Erreur : le message n'a pas pu être préparé pour l'envoi (") +
-                    curl_easy_strerror(code) + ").");
+    SmtpFailureDetails details;
+    details.Kind = SmtpFailureKind::MessageRefusedByLibrary;
+    details.LibraryCode = code;
+    details.LibraryText = curl_easy_strerror(code);
+    throw SmtpFailure(std::move(details));
   }
 }
 
@@ -39,10 +44,10 @@ CurlMessageUpload::CurlMessageUpload(CURL* handle, const OutgoingMessage& messag
     for (const std::string& line : message.Headers()) headers_ = Append(headers_, line);
 
     mime_ = curl_mime_init(handle_);
-    if (mime_ == nullptr) throw MailError("Erreur : mémoire insuffisante pour préparer le message.");
+    if (mime_ == nullptr) throw SimpleSmtpFailure(SmtpFailureKind::MessageNotPrepared);
     const std::string& body = message.Body();
     curl_mimepart* text = curl_mime_addpart(mime_);
-    if (text == nullptr) throw MailError("Erreur : mémoire insuffisante pour préparer le message.");
+    if (text == nullptr) throw SimpleSmtpFailure(SmtpFailureKind::MessageNotPrepared);
     Check(curl_mime_data(text, body.data(), body.size()));
     Check(curl_mime_type(text, OutgoingMessage::kBodyContentType));
     // Keeps lines short and 8-bit text safe whatever the server supports.
@@ -50,7 +55,7 @@ CurlMessageUpload::CurlMessageUpload(CURL* handle, const OutgoingMessage& messag
 
     if (attachment) {
       curl_mimepart* file = curl_mime_addpart(mime_);
-      if (file == nullptr) throw MailError("Erreur : mémoire insuffisante pour préparer le message.");
+      if (file == nullptr) throw SimpleSmtpFailure(SmtpFailureKind::MessageNotPrepared);
       // Streamed from disk while sending, never held whole in memory; the
       // stream encodes it, so the transfer encoding is ours to name.
       Check(curl_mime_data_cb(file, attachment_->EncodedSize(), &AttachmentStream::Read,
@@ -76,9 +81,9 @@ CurlMessageUpload::CurlMessageUpload(CURL* handle, const OutgoingMessage& messag
 
 CurlMessageUpload::~CurlMessageUpload() { Release(); }
 
-const std::string& CurlMessageUpload::DocumentFailure() const {
-  static const std::string none;
-  return attachment_ ? attachment_->Failure() : none;
+std::optional<SmtpFailure> CurlMessageUpload::DocumentFailure() const {
+  if (!attachment_) return std::nullopt;
+  return attachment_->Failure();
 }
 
 void CurlMessageUpload::Release() {

@@ -6,7 +6,10 @@
 #include <curl/curl.h>
 
 #include <memory>
+#include <optional>
 #include <string>
+
+#include "smtp/SmtpFailure.h"
 
 namespace vellumo {
 
@@ -15,16 +18,16 @@ class OutgoingMessage;
 
 class CurlMessageUpload {
  public:
-  // Throws MailError (French) when the attachment file is missing, not a
-  // regular file or unreadable: nothing is set on the handle.
+  // Throws SmtpFailure when the attachment file is missing, not a regular
+  // file or unreadable: nothing is set on the handle.
   CurlMessageUpload(CURL* handle, const OutgoingMessage& message);
   ~CurlMessageUpload();
   CurlMessageUpload(const CurlMessageUpload&) = delete;
   CurlMessageUpload& operator=(const CurlMessageUpload&) = delete;
 
   // After a failed transfer: why the document stopped it (it changed or
-  // could not be read to its end), in French; empty when it did not.
-  const std::string& DocumentFailure() const;
+  // could not be read to its end); nothing when it did not.
+  std::optional<SmtpFailure> DocumentFailure() const;
 
  private:
   void Release();

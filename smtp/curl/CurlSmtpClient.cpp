@@ -18,8 +18,7 @@
 #endif
 
 #include "mail/OutgoingMessage.h"
-#include "smtp/MailError.h"
-#include "smtp/curl/CurlErrorText.h"
+#include "smtp/curl/CurlFailureKind.h"
 #include "smtp/curl/CurlGlobalInit.h"
 #include "smtp/curl/CurlMessageUpload.h"
 #include "smtp/curl/CurlSmtpUrl.h"
@@ -54,22 +53,21 @@ bool SocketAlive(curl_socket_t socket) {
 
 void Set(CURL* handle, CURLoption option, long value) {
   if (curl_easy_setopt(handle, option, value) != CURLE_OK) {
-    throw MailError("Erreur : la bibliothèque de connexion (libcurl) refuse un réglage de la "
-                    "connexion SMTP.");
+    throw SimpleSmtpFailure(SmtpFailureKind::SettingRefused);
   }
 }
 
 void Set(CURL* handle, CURLoption option, const char* value) {
   if (curl_easy_setopt(handle, option, value) != CURLE_OK) {
-    throw MailError("Erreur : la bibliothèque de connexion (libcurl) refuse un réglage de la "
-                    "connexion SMTP.");
+    throw SimpleSmtpFailure(SmtpFailureKind::SettingRefused);
   }
 }
 
 }  // namespace
 
-CurlSmtpClient::CurlSmtpClient(CurlSmtpOptions options)
-    : options_(std::move(options)),
+CurlSmtpClient::CurlSmtpClient(SmtpAccount account, CurlSmtpOptions options)
+    : account_(std::move(account)),
+      options_(std::move(options)),
       clock_(std::chrono::seconds(options_.ConnectTimeoutSeconds),
              std::chrono::seconds(options_.IdleTimeoutSeconds)) {
   CurlGlobalInit::Ensure();
@@ -78,25 +76,23 @@ CurlSmtpClient::CurlSmtpClient(CurlSmtpOptions options)
 CurlSmtpClient::~CurlSmtpClient() { Disconnect(); }
 
 void CurlSmtpClient::PrepareHandle() {
-  const int mode = HasTlsHandler() ? UseTLS : 0;
-  if (mode > 3) {
-    throw MailError("Erreur : le mode TLS " + std::to_string(mode) +
-                    " n'existe pas (valeurs possibles : 0 à 3).");
+  const std::optional<TlsMode> tls = account_.Tls();
+  if (!tls) {
+    SmtpFailureDetails details = FailureDetails(SmtpFailureKind::UnknownTlsMode);
+    details.RawTlsMode = account_.RawTlsMode();
+    throw SmtpFailure(std::move(details));
   }
+  const TlsMode mode = *tls;
+  const bool implicitTls = mode == TlsMode::utUseImplicitTLS;
   const std::string localName = options_.LocalName.empty() ? MachineName() : options_.LocalName;
-  std::optional<std::string> url = BuildSmtpUrl(Host, Port, mode == 1, localName);
-  if (!url) url = BuildSmtpUrl(Host, Port, mode == 1, "vellumo");
-  if (!url) {
-    throw MailError("Erreur : le nom du serveur SMTP « " + PrintableText(Host, 120) +
-                    " » n'est pas valide.");
-  }
+  std::optional<std::string> url =
+      BuildSmtpUrl(account_.Host(), account_.Port(), implicitTls, localName);
+  if (!url) url = BuildSmtpUrl(account_.Host(), account_.Port(), implicitTls, "vellumo");
+  if (!url) throw SmtpFailure(FailureDetails(SmtpFailureKind::InvalidHostName));
 
   if (handle_ == nullptr) {
     handle_ = curl_easy_init();
-    if (handle_ == nullptr) {
-      throw MailError("Erreur : la bibliothèque de connexion (libcurl) n'a pas pu ouvrir de "
-                      "session.");
-    }
+    if (handle_ == nullptr) throw SimpleSmtpFailure(SmtpFailureKind::SessionNotOpened);
     curl_easy_setopt(handle_, CURLOPT_ERRORBUFFER, errorBuffer_);
     curl_easy_setopt(handle_, CURLOPT_DEBUGFUNCTION, &CurlSmtpClient::OnDebug);
     curl_easy_setopt(handle_, CURLOPT_DEBUGDATA, this);
@@ -123,22 +119,24 @@ void CurlSmtpClient::PrepareHandle() {
   Set(handle_, CURLOPT_URL, url->c_str());
   // STARTTLS "when offered" goes on in clear only without a login: the
   // password is never sent where TLS was asked for and is not in place.
-  loginAwaitsTls_ = mode == 3 && !Username.empty();
+  const std::string& login = account_.Login();
+  loginAwaitsTls_ = mode == TlsMode::utUseExplicitTLS && !login.empty();
   Set(handle_, CURLOPT_USE_SSL,
-      mode == 2 || loginAwaitsTls_ ? static_cast<long>(CURLUSESSL_ALL)
-      : mode == 3                  ? static_cast<long>(CURLUSESSL_TRY)
-                                   : static_cast<long>(CURLUSESSL_NONE));
+      mode == TlsMode::utUseRequireTLS || loginAwaitsTls_ ? static_cast<long>(CURLUSESSL_ALL)
+      : mode == TlsMode::utUseExplicitTLS                 ? static_cast<long>(CURLUSESSL_TRY)
+                                                          : static_cast<long>(CURLUSESSL_NONE));
   // Peer and host checks stay at libcurl's defaults (on, SNI sent) unless
   // the account turns them off.
-  Set(handle_, CURLOPT_SSL_VERIFYPEER, VerifyCertificate ? 1L : 0L);
-  Set(handle_, CURLOPT_SSL_VERIFYHOST, VerifyCertificate ? 2L : 0L);
+  const bool verify = account_.VerifiesCertificate();
+  Set(handle_, CURLOPT_SSL_VERIFYPEER, verify ? 1L : 0L);
+  Set(handle_, CURLOPT_SSL_VERIFYHOST, verify ? 2L : 0L);
   if (!options_.CaFile.empty()) Set(handle_, CURLOPT_CAINFO, options_.CaFile.c_str());
-  if (Username.empty()) {
+  if (login.empty()) {
     Set(handle_, CURLOPT_USERNAME, static_cast<const char*>(nullptr));
     Set(handle_, CURLOPT_PASSWORD, static_cast<const char*>(nullptr));
   } else {
-    Set(handle_, CURLOPT_USERNAME, Username.c_str());
-    Set(handle_, CURLOPT_PASSWORD, Password.c_str());
+    Set(handle_, CURLOPT_USERNAME, login.c_str());
+    Set(handle_, CURLOPT_PASSWORD, account_.Password().c_str());
   }
   // libcurl's connect time-out would end the greeting, EHLO, TLS and the
   // login too; the wait clock keeps both limits instead.
@@ -166,17 +164,15 @@ void CurlSmtpClient::Connect() {
 }
 
 void CurlSmtpClient::RequireLogin() {
-  if (Username.empty() || trace_.SentLogin()) return;
+  if (account_.Login().empty() || trace_.SentLogin()) return;
   long connections = 0;
   curl_easy_getinfo(handle_, CURLINFO_NUM_CONNECTS, &connections);
   if (connections == 0) return;  // an earlier session, logged in back then
   // libcurl goes on without a login when the server offers none (or only
   // answers HELO); an account with a login must not pass as checked then.
   Disconnect();
-  CurlFailure failure;
-  failure.Code = CURLE_LOGIN_DENIED;
-  failure.Host = Host;
-  failure.Port = Port;
+  SmtpFailureDetails failure = FailureDetails(SmtpFailureKind::LoginDenied);
+  failure.LibraryCode = CURLE_LOGIN_DENIED;
   failure.TcpConnected = true;
   failure.Step = trace_.Step();
   if (trace_.RefusedEhloCode() != 0) {
@@ -185,7 +181,7 @@ void CurlSmtpClient::RequireLogin() {
     failure.ReplyCode = trace_.RefusedEhloCode();
     failure.ReplyText = trace_.RefusedEhloText();
   }
-  throw MailError(DescribeCurlFailure(failure));
+  throw SmtpFailure(std::move(failure));
 }
 
 bool CurlSmtpClient::Connected() {
@@ -206,9 +202,9 @@ void CurlSmtpClient::Send(const OutgoingMessage& message) {
   const CurlMessageUpload upload(handle_, message);
   try {
     Perform();
-  } catch (const MailError&) {
+  } catch (const SmtpFailure&) {
     // The transfer was abandoned because of the document, not the server.
-    if (!upload.DocumentFailure().empty()) throw MailError(upload.DocumentFailure());
+    if (std::optional<SmtpFailure> document = upload.DocumentFailure()) throw *document;
     throw;
   }
 }
@@ -234,10 +230,9 @@ void CurlSmtpClient::Perform() {
   // and say QUIT on it at clean-up, waiting a whole time-out again.
   if (trace_.AwaitingReply()) CutSession();
 
-  CurlFailure failure;
-  failure.Code = code;
-  failure.Host = Host;
-  failure.Port = Port;
+  SmtpFailureDetails failure = FailureDetails(FailureKindOf(code));
+  failure.LibraryCode = code;
+  failure.LibraryText = curl_easy_strerror(code);
   curl_off_t connectTime = 0;
   curl_easy_getinfo(handle_, CURLINFO_CONNECT_TIME_T, &connectTime);
   failure.TcpConnected =
@@ -259,10 +254,18 @@ void CurlSmtpClient::Perform() {
   curl_easy_getinfo(handle_, CURLINFO_SSL_VERIFYRESULT, &verifyResult);
   failure.VerifyResult = verifyResult;
   failure.LoginAwaitsTls = loginAwaitsTls_;
-  failure.ErrorBuffer = errorBuffer_;
-  failure.ConnectTimeoutSeconds = options_.ConnectTimeoutSeconds;
-  failure.IdleTimeoutSeconds = options_.IdleTimeoutSeconds;
-  throw MailError(DescribeCurlFailure(failure));
+  failure.Detail = errorBuffer_;
+  failure.TimeoutSeconds =
+      failure.TcpConnected ? options_.IdleTimeoutSeconds : options_.ConnectTimeoutSeconds;
+  throw SmtpFailure(std::move(failure));
+}
+
+SmtpFailureDetails CurlSmtpClient::FailureDetails(SmtpFailureKind kind) const {
+  SmtpFailureDetails details;
+  details.Kind = kind;
+  details.Host = account_.Host();
+  details.Port = account_.Port();
+  return details;
 }
 
 int CurlSmtpClient::OnDebug(CURL*, curl_infotype type, char* data, std::size_t size, void* self) {

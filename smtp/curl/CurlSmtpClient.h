@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "smtp/SmtpClient.h"
+#include "smtp/SmtpFailure.h"
 #include "smtp/curl/CurlSmtpOptions.h"
 #include "smtp/curl/SmtpSessionTrace.h"
 #include "smtp/curl/SmtpWaitClock.h"
@@ -16,7 +17,7 @@ namespace vellumo {
 
 class CurlSmtpClient : public SmtpClient {
  public:
-  explicit CurlSmtpClient(CurlSmtpOptions options = {});
+  explicit CurlSmtpClient(SmtpAccount account, CurlSmtpOptions options = {});
   ~CurlSmtpClient() override;
   CurlSmtpClient(const CurlSmtpClient&) = delete;
   CurlSmtpClient& operator=(const CurlSmtpClient&) = delete;
@@ -30,13 +31,13 @@ class CurlSmtpClient : public SmtpClient {
 
  private:
   // Creates the handle when there is none and applies the account's
-  // settings to it; throws MailError for settings that cannot work.
+  // settings to it; throws SmtpFailure for settings that cannot work.
   void PrepareHandle();
   // Forgets a session whose connection the server has closed.
   void DropDeadSession();
-  // One transfer; throws MailError with the French description.
+  // One transfer; throws SmtpFailure saying what failed.
   void Perform();
-  // Throws MailError when a new session skipped the account's login.
+  // Throws SmtpFailure when a new session skipped the account's login.
   void RequireLogin();
   // Shuts the handle's sockets down, so that nothing waits on them.
   void CutSession();
@@ -49,6 +50,10 @@ class CurlSmtpClient : public SmtpClient {
   static int OnSocketOpened(void* self, curl_socket_t socket, curlsocktype purpose);
   static int OnSocketClosing(void* self, curl_socket_t socket);
 
+  // The facts of a failure in this session, as far as the client knows.
+  SmtpFailureDetails FailureDetails(SmtpFailureKind kind) const;
+
+  SmtpAccount account_;
   CurlSmtpOptions options_;
   CURL* handle_ = nullptr;
   SmtpSessionTrace trace_;

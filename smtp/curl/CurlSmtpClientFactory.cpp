@@ -2,7 +2,7 @@
 
 #include <utility>
 
-#include "smtp/MailError.h"
+#include "smtp/SmtpFailure.h"
 #include "smtp/curl/CurlSmtpClient.h"
 
 namespace vellumo {
@@ -12,10 +12,10 @@ CurlSmtpClientFactory::CurlSmtpClientFactory(CurlSmtpOptions options)
 
 CurlSmtpClientFactory::~CurlSmtpClientFactory() = default;
 
-SmtpClient* CurlSmtpClientFactory::CreateClient() {
+SmtpClient* CurlSmtpClientFactory::CreateClient(const SmtpAccount& account) {
   try {
-    clients_.push_back(std::make_unique<CurlSmtpClient>(options_));
-  } catch (const MailError&) {
+    clients_.push_back(std::make_unique<CurlSmtpClient>(account, options_));
+  } catch (const SmtpFailure&) {
     return nullptr;
   }
   return clients_.back().get();

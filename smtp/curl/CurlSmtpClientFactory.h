@@ -18,9 +18,9 @@ class CurlSmtpClientFactory : public SmtpClientFactory {
   CurlSmtpClientFactory(const CurlSmtpClientFactory&) = delete;
   CurlSmtpClientFactory& operator=(const CurlSmtpClientFactory&) = delete;
 
-  // A new client with the factory's options; nullptr if libcurl cannot be
-  // initialised.
-  SmtpClient* CreateClient() override;
+  // A new client for `account` with the factory's options; nullptr if
+  // libcurl cannot be initialised.
+  SmtpClient* CreateClient(const SmtpAccount& account) override;
 
  private:
   CurlSmtpOptions options_;

@@ -1,5 +1,8 @@
 #include "smtp/curl/CurlSmtpUrl.h"
 
+#include <curl/curl.h>
+
+#include <memory>
 #include <string_view>
 
 namespace vellumo {
@@ -38,19 +41,24 @@ std::optional<std::string> BuildSmtpUrl(const std::string& host, std::uint16_t p
   if (!ipv6 && HasUnsafeCharacter(name, ":[]")) return std::nullopt;
   if (HasUnsafeCharacter(ehloName, ":[]")) return std::nullopt;
 
-  std::string url = implicitTls ? "smtps://" : "smtp://";
-  if (ipv6) {
-    url += '[';
-    url += name;
-    url += ']';
-  } else {
-    url += name;
+  // Put together by libcurl itself, so that it reads the URL back as meant.
+  // The port goes in with the host: libcurl takes port 0 only inside a
+  // whole URL, and an account may give it.
+  const std::unique_ptr<CURLU, decltype(&curl_url_cleanup)> url(curl_url(), &curl_url_cleanup);
+  if (!url) return std::nullopt;
+  std::string origin = implicitTls ? "smtps://" : "smtp://";
+  origin += ipv6 ? "[" + std::string(name) + "]" : std::string(name);
+  origin += ":" + std::to_string(port);
+  const std::string path = "/" + ehloName;
+  if (curl_url_set(url.get(), CURLUPART_URL, origin.c_str(), 0) != CURLUE_OK ||
+      curl_url_set(url.get(), CURLUPART_PATH, path.c_str(), 0) != CURLUE_OK) {
+    return std::nullopt;
   }
-  url += ':';
-  url += std::to_string(port);
-  url += '/';
-  url += ehloName;
-  return url;
+  char* text = nullptr;
+  if (curl_url_get(url.get(), CURLUPART_URL, &text, 0) != CURLUE_OK) return std::nullopt;
+  std::string result = text;
+  curl_free(text);
+  return result;
 }
 
 }  // namespace vellumo

@@ -8,21 +8,9 @@
 #include <string_view>
 #include <vector>
 
-namespace vellumo {
+#include "smtp/SmtpStep.h"
 
-enum class SmtpStep : std::uint8_t {
-  Connecting,  // nothing heard from the server yet
-  Greeting,    // the server spoke first, no command sent yet
-  Ehlo,
-  StartTls,
-  Login,
-  Noop,
-  MailFrom,
-  Recipient,
-  Data,
-  MessageEnd,  // the message was sent, waiting for its acceptance
-  Other,
-};
+namespace vellumo {
 
 class SmtpSessionTrace {
  public:

@@ -7,7 +7,7 @@
 
 namespace vellumo {
 
-// Throws MailError naming the envelope's first such address when there is
+// Throws SmtpFailure naming the envelope's first such address when there is
 // one and the server did not offer SMTPUTF8.
 void RequireSmtpUtf8Support(const MessageEnvelope& envelope, bool serverOffersSmtpUtf8);
 

@@ -85,7 +85,7 @@ TEST_P(DeliverMessageTest, OutcomeMarksAndCursor) {
   RunHarness run;
   c.script(run.clients.prototype);
   run.WriteIni(c.ini);
-  TSMTPConfig account(run.clients);
+  TSMTPConfig account(run.clients, SmtpAccount());
 
   run.fiche.DeliverMessage(account);
 
@@ -112,7 +112,7 @@ OutgoingMessage Sent(const std::string& email, RunHarness& run) {
   run.clients.prototype.connected = true;
   run.WriteIni("[Email]\nAdresseEnvoi=ventes@exemple.fr\nEnvoyerA=client@exemple.fr\n" + email +
                "\n");
-  TSMTPConfig account(run.clients);
+  TSMTPConfig account(run.clients, SmtpAccount());
   run.fiche.DeliverMessage(account);
   EXPECT_FALSE(run.fiche.ErrorFlag()) << run.fiche.ErrorMessage();
   EXPECT_TRUE(run.clients.Last()->sent.has_value());
@@ -139,7 +139,7 @@ TEST(DeliverMessage, AnUnreadableAddressLeavesWithTheCursorRestored) {
   run.clients.prototype.connected = true;
   run.WriteIni(
       "[Email]\nAdresseEnvoi=ventes@exemple.fr\nEnvoyerA=pas une adresse\nFilePath=/srv/c42.pdf\n");
-  TSMTPConfig account(run.clients);
+  TSMTPConfig account(run.clients, SmtpAccount());
   EXPECT_THROW(run.fiche.DeliverMessage(account), std::exception);
   EXPECT_EQ(run.toolkit.cursor, CursorKind::Default);
   EXPECT_EQ(run.clients.Last()->CountOf("Send"), 0);

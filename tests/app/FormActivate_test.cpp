@@ -63,10 +63,17 @@ TEST(FormActivate, ResetsEveryCrossThenEveryCheck) {
   run.WriteIni(Ini("EnvoiMode=0"));
   run.fiche.FormActivate();
 
-  std::vector<std::string> expected = {"height 141"};
-  for (const auto& step : TFicheVellumo::AllSteps()) expected.push_back("show Img" + step + "No");
-  for (const auto& step : TFicheVellumo::AllSteps()) expected.push_back("hide Img" + step + "Yes");
-  expected.insert(expected.end(), {"process", "front", "close"});
+  const std::vector<std::string> expected = {
+      "height 141",
+      "show ImgEtatConnexionReadConfNo",  "show ImgEtatConnexionCheckConfNo",
+      "show ImgEtatConnexionResultatNo",  "show ImgVellumoReadConfNo",
+      "show ImgVellumoPreparationNo",     "show ImgVellumoConnexionNo",
+      "show ImgVellumoResultatNo",        "hide ImgEtatConnexionReadConfYes",
+      "hide ImgEtatConnexionCheckConfYes", "hide ImgEtatConnexionResultatYes",
+      "hide ImgVellumoReadConfYes",       "hide ImgVellumoPreparationYes",
+      "hide ImgVellumoConnexionYes",      "hide ImgVellumoResultatYes",
+      "process",                          "front",
+      "close"};
   EXPECT_EQ(run.toolkit.events, expected);
 }
 

@@ -72,7 +72,7 @@ TEST_P(ManualSaveTest, AsksChoosesAndCopies) {
   // A failed send is what fills the document members.
   run.clients.prototype.sendThrows = "Erreur : refus.";
   run.clients.prototype.connected = true;
-  TSMTPConfig account(run.clients);
+  TSMTPConfig account(run.clients, SmtpAccount());
   run.fiche.DeliverMessage(account);
   ASSERT_EQ(run.fiche.DocumentFileName(), c.documentName);
 

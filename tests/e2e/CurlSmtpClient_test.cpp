@@ -19,9 +19,10 @@
 #include "e2e/SmtpTestServer.h"
 #include "e2e/TestCertificates.h"
 #include "fakes/TempDirectory.h"
+#include "app/ExceptionText.h"
 #include "config/IniDocument.h"
 #include "mail/ComposeMessage.h"
-#include "smtp/MailError.h"
+#include "smtp/SmtpAccount.h"
 
 namespace vellumo {
 namespace {
@@ -77,25 +78,38 @@ class CurlSmtpClientTest : public ::testing::Test {
     return options;
   }
 
-  static std::unique_ptr<CurlSmtpClient> ClientFor(std::uint16_t port, int tlsMode,
-                                                   CurlSmtpOptions options = ShortOptions()) {
-    auto client = std::make_unique<CurlSmtpClient>(std::move(options));
-    client->Host = "127.0.0.1";
-    client->Port = port;
+  // The account as the host's file gives it; a login when `user` is not
+  // empty, TLS unless kNoTlsHandler.
+  static SmtpAccount AccountFor(std::uint16_t port, int tlsMode, const std::string& user = "",
+                                const std::string& password = "", bool verify = true,
+                                const std::string& host = "127.0.0.1") {
+    std::string ini = "[ConfigMail]\nSmtpAdresse=" + host + "\nSmtpPort=" + std::to_string(port) + "\n";
+    if (!user.empty()) ini += "SmtpAuth=1\nSmtpCompte=" + user + "\nSmtpMotDePasse=" + password + "\n";
     if (tlsMode != kNoTlsHandler) {
-      client->InstallTlsHandler();
-      client->UseTLS = static_cast<std::uint8_t>(tlsMode);
+      ini += "UseSmtpTLS=1\nSmtpTLSMode=" + std::to_string(tlsMode) +
+             "\nSmtpVerifierCertificat=" + (verify ? "1" : "0") + "\n";
     }
-    return client;
+    return AccountFromIni(IniDocument(ini));
   }
 
-  // The error text of `action`, or nothing when it succeeded.
+  static std::unique_ptr<CurlSmtpClient> ClientFor(std::uint16_t port, int tlsMode,
+                                                   CurlSmtpOptions options = ShortOptions(),
+                                                   const std::string& user = "",
+                                                   const std::string& password = "",
+                                                   bool verify = true,
+                                                   const std::string& host = "127.0.0.1") {
+    return std::make_unique<CurlSmtpClient>(
+        AccountFor(port, tlsMode, user, password, verify, host), std::move(options));
+  }
+
+  // The text the user would read for `action`'s failure, or nothing when it
+  // succeeded.
   template <typename Action>
   static std::optional<std::string> ErrorOf(Action action) {
     try {
       action();
-    } catch (const MailError& error) {
-      return std::string(error.what());
+    } catch (const std::exception& error) {
+      return ExceptionText(error);
     }
     return std::nullopt;
   }
@@ -200,9 +214,7 @@ TEST_P(Login, LogsInInsideConnect) {
   options.AuthUser = "jérôme@exemple.fr";
   options.AuthPassword = "mötdepässe €";
   SmtpTestServer server(options);
-  auto client = ClientFor(server.Port(), c.clientMode);
-  client->Username = c.user;
-  client->Password = c.password;
+  auto client = ClientFor(server.Port(), c.clientMode, ShortOptions(), c.user, c.password);
 
   const auto error = ErrorOf([&] { client->Connect(); });
 
@@ -263,8 +275,7 @@ TEST_P(Certificates, VerifiedUnlessTurnedOff) {
     EXPECT_FALSE(Sent(server, "NOOP"));
   }
 
-  auto trusting = ClientFor(server.Port(), mode, ShortOptions(c.trustTestCa));
-  trusting->VerifyCertificate = false;
+  auto trusting = ClientFor(server.Port(), mode, ShortOptions(c.trustTestCa), "", "", false);
   const auto unverifiedError = ErrorOf([&] { trusting->Connect(); });
   EXPECT_FALSE(unverifiedError) << *unverifiedError;
   EXPECT_TRUE(trusting->Connected());
@@ -313,8 +324,8 @@ TEST_F(CurlSmtpClientTest, ClosedPortIsAConnectionRefused) {
 }
 
 TEST_F(CurlSmtpClientTest, UnknownHostIsNamed) {
-  auto client = ClientFor(25, kNoTlsHandler);
-  client->Host = "smtp.vellumo-test.invalid";
+  auto client =
+      ClientFor(25, kNoTlsHandler, ShortOptions(), "", "", true, "smtp.vellumo-test.invalid");
   const auto error = ErrorOf([&] { client->Connect(); });
   ASSERT_TRUE(error);
   EXPECT_EQ(*error,
@@ -377,9 +388,7 @@ TEST_F(CurlSmtpClientTest, ConnectSendDisconnectUseOneConnection) {
   options.AuthUser = "u";
   options.AuthPassword = "p";
   SmtpTestServer server(options);
-  auto client = ClientFor(server.Port(), 2);
-  client->Username = "u";
-  client->Password = "p";
+  auto client = ClientFor(server.Port(), 2, ShortOptions(), "u", "p");
 
   client->Connect();
   client->Send(SmallMessage());
@@ -395,12 +404,12 @@ TEST_F(CurlSmtpClientTest, ConnectSendDisconnectUseOneConnection) {
 }
 
 TEST_F(CurlSmtpClientTest, DisconnectIsQuietWhenNotConnected) {
-  auto client = ClientFor(1, kNoTlsHandler);
-  EXPECT_FALSE(client->Connected());
-  EXPECT_NO_THROW(client->Disconnect());
+  auto never = ClientFor(1, kNoTlsHandler);
+  EXPECT_FALSE(never->Connected());
+  EXPECT_NO_THROW(never->Disconnect());
 
   SmtpTestServer server;
-  client->Port = server.Port();
+  auto client = ClientFor(server.Port(), kNoTlsHandler);
   client->Connect();
   client->Disconnect();
   EXPECT_NO_THROW(client->Disconnect());
@@ -410,13 +419,11 @@ TEST_F(CurlSmtpClientTest, DisconnectIsQuietWhenNotConnected) {
 TEST_F(CurlSmtpClientTest, FactoryClientsWorkAndStayOwned) {
   SmtpTestServer server;
   CurlSmtpClientFactory factory(ShortOptions());
-  SmtpClient* first = factory.CreateClient();
-  SmtpClient* second = factory.CreateClient();
+  SmtpClient* first = factory.CreateClient(AccountFor(server.Port(), kNoTlsHandler));
+  SmtpClient* second = factory.CreateClient(AccountFor(server.Port(), kNoTlsHandler));
   ASSERT_NE(first, nullptr);
   ASSERT_NE(second, nullptr);
   EXPECT_NE(first, second);
-  first->Host = "127.0.0.1";
-  first->Port = server.Port();
   first->Connect();
   EXPECT_TRUE(first->Connected());
   EXPECT_FALSE(second->Connected());

@@ -534,7 +534,7 @@ TEST_P(FaultMatrixTest, Run) {
   }
 
   // The marks as far as the run got.
-  const std::vector<std::string>& steps = TFicheVellumo::AllSteps();
+  const std::vector<std::string>& steps = FakeToolkit::AllStepNames();
   for (std::size_t i = 0; i < steps.size(); ++i) {
     const bool passed = static_cast<int>(i) < row.passed;
     EXPECT_EQ(toolkit.IsVisible("Img" + steps[i] + "Yes"), passed) << steps[i];

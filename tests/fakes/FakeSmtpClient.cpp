@@ -1,15 +1,14 @@
 #include "fakes/FakeSmtpClient.h"
 
 #include <algorithm>
-
-#include "smtp/MailError.h"
+#include <stdexcept>
 
 namespace vellumo::testing {
 
 void FakeSmtpClient::Connect() {
   calls.emplace_back("Connect");
   if (onConnect) onConnect();
-  if (connectThrows) throw MailError(*connectThrows);
+  if (connectThrows) throw std::runtime_error(*connectThrows);
   if (connectSucceeds) connected = true;
 }
 
@@ -25,13 +24,13 @@ bool FakeSmtpClient::Connected() {
 
 void FakeSmtpClient::Send(const OutgoingMessage& message) {
   calls.emplace_back("Send");
-  if (sendThrows) throw MailError(*sendThrows);
+  if (sendThrows) throw std::runtime_error(*sendThrows);
   sent = message;
 }
 
 void FakeSmtpClient::Disconnect() {
   calls.emplace_back("Disconnect");
-  if (disconnectThrows) throw MailError(*disconnectThrows);
+  if (disconnectThrows) throw std::runtime_error(*disconnectThrows);
   connected = false;
 }
 
@@ -39,9 +38,10 @@ int FakeSmtpClient::CountOf(const std::string& call) const {
   return static_cast<int>(std::count(calls.begin(), calls.end(), call));
 }
 
-SmtpClient* FakeSmtpClientFactory::CreateClient() {
+SmtpClient* FakeSmtpClientFactory::CreateClient(const SmtpAccount& account) {
   if (createsNothing) return nullptr;
   auto client = std::make_unique<FakeSmtpClient>();
+  client->account = account;
   client->connected = prototype.connected;
   client->connectSucceeds = prototype.connectSucceeds;
   client->connectThrows = prototype.connectThrows;

@@ -31,11 +31,12 @@ class FakeSmtpClient : public SmtpClient {
   // Answers of Connected() in order; when used up, the state `connected`.
   std::vector<bool> connectedAnswers;
   std::optional<OutgoingMessage> sent;
+  SmtpAccount account;  // the account the client was made for
 };
 
 class FakeSmtpClientFactory : public SmtpClientFactory {
  public:
-  SmtpClient* CreateClient() override;
+  SmtpClient* CreateClient(const SmtpAccount& account) override;
 
   // The most recent client, or nullptr.
   FakeSmtpClient* Last() { return clients.empty() ? nullptr : clients.back().get(); }

@@ -9,6 +9,33 @@ void FakeToolkit::SetDialogOuterHeight(int pixels) {
   events.push_back("height " + std::to_string(pixels));
 }
 
+std::string FakeToolkit::StepName(Step step) {
+  switch (step) {
+    case Step::EtatConnexionReadConf: return "EtatConnexionReadConf";
+    case Step::EtatConnexionCheckConf: return "EtatConnexionCheckConf";
+    case Step::EtatConnexionResultat: return "EtatConnexionResultat";
+    case Step::VellumoReadConf: return "VellumoReadConf";
+    case Step::VellumoPreparation: return "VellumoPreparation";
+    case Step::VellumoConnexion: return "VellumoConnexion";
+    case Step::VellumoResultat: return "VellumoResultat";
+  }
+  return "?";
+}
+
+std::string FakeToolkit::ImageName(Step step, StepMark mark) {
+  return "Img" + StepName(step) + (mark == StepMark::Passed ? "Yes" : "No");
+}
+
+std::vector<std::string> FakeToolkit::AllStepNames() {
+  std::vector<std::string> names;
+  for (Step step : kAllSteps) names.push_back(StepName(step));
+  return names;
+}
+
+void FakeToolkit::SetStepMarkVisible(Step step, StepMark mark, bool visible) {
+  SetImageVisible(ImageName(step, mark), visible);
+}
+
 void FakeToolkit::SetImageVisible(const std::string& imageName, bool visible) {
   events.push_back((visible ? "show " : "hide ") + imageName);
   for (auto& image : images_) {

@@ -11,7 +11,8 @@ namespace vellumo::testing {
 class FakeToolkit : public Toolkit {
  public:
   void SetDialogOuterHeight(int pixels) override;
-  void SetImageVisible(const std::string& imageName, bool visible) override;
+  // Recorded under the form's image names, e.g. "ImgEtatConnexionReadConfYes".
+  void SetStepMarkVisible(Step step, StepMark mark, bool visible) override;
   void ProcessMessages() override;
   void BringToFront() override;
   void CloseDialog() override;
@@ -20,6 +21,14 @@ class FakeToolkit : public Toolkit {
   DialogAnswer AskYesNo(const std::string& text) override;
   bool SelectDirectory(const std::string& title, std::string& folder) override;
   void ShowException(const std::string& message) override;
+
+  // The form's name of a step, e.g. "EtatConnexionReadConf", and of a mark.
+  static std::string StepName(Step step);
+  static std::string ImageName(Step step, StepMark mark);
+  // The names of kAllSteps, in order.
+  static std::vector<std::string> AllStepNames();
+  // Where every mark ends up; subclasses may act on one.
+  virtual void SetImageVisible(const std::string& imageName, bool visible);
 
   bool IsVisible(const std::string& imageName) const;
   // The images currently shown, in no particular order.

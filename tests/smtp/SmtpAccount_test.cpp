@@ -1,10 +1,11 @@
-// The account read from ConfigMail: what reaches the client and whether the
-// account is judged usable.
+// The account read from ConfigMail: what it holds and whether it is judged
+// usable.
+#include "smtp/SmtpAccount.h"
+
 #include <gtest/gtest.h>
 
 #include "config/IniDocument.h"
-#include "config/IniFile.h"
-#include "fakes/RunHarness.h"
+#include "fakes/FakeSmtpClient.h"
 #include "smtp/TSMTPConfig.h"
 
 namespace vellumo::testing {
@@ -17,7 +18,7 @@ struct AccountCase {
   int port;
   const char* user;
   const char* password;
-  int tlsHandlers;
+  bool tls;
   int tlsMode;
   bool verify;
   bool valid;
@@ -31,8 +32,9 @@ const AccountCase kAccounts[] = {
     {"empty_host", "SmtpAdresse=\nSmtpPort=25", "", 25, "", "", 0, 0, true, false},
     {"auth_without_password", "SmtpAdresse=h\nSmtpPort=25\nSmtpAuth=1\nSmtpCompte=jean", "h", 25,
      "jean", "", 0, 0, true, false},
-    {"auth_complete", "SmtpAdresse=h\nSmtpPort=587\nSmtpAuth=1\nSmtpCompte=jean\nSmtpMotDePasse=p€ss",
-     "h", 587, "jean", "p€ss", 0, 0, true, true},
+    {"auth_complete",
+     "SmtpAdresse=h\nSmtpPort=587\nSmtpAuth=1\nSmtpCompte=jean\nSmtpMotDePasse=p€ss", "h", 587,
+     "jean", "p€ss", 0, 0, true, true},
     {"auth_off_ignores_credentials",
      "SmtpAdresse=h\nSmtpPort=25\nSmtpAuth=0\nSmtpCompte=jean\nSmtpMotDePasse=x", "h", 25, "", "",
      0, 0, true, true},
@@ -49,80 +51,38 @@ const AccountCase kAccounts[] = {
     {"unverified_certificate",
      "SmtpAdresse=h\nSmtpPort=465\nUseSmtpTLS=1\nSmtpTLSMode=1\nSmtpVerifierCertificat=0", "h", 465,
      "", "", 1, 1, false, true},
-    {"verification_key_ignored_without_tls",
-     "SmtpAdresse=h\nSmtpPort=25\nSmtpVerifierCertificat=0", "h", 25, "", "", 0, 0, true, true},
+    {"verification_key_ignored_without_tls", "SmtpAdresse=h\nSmtpPort=25\nSmtpVerifierCertificat=0",
+     "h", 25, "", "", 0, 0, true, true},
 };
 
 class SmtpAccountTest : public ::testing::TestWithParam<AccountCase> {};
 
-TEST_P(SmtpAccountTest, ConfiguresTheClientAndJudgesTheAccount) {
+TEST_P(SmtpAccountTest, ReadsTheAccountAndJudgesIt) {
   const AccountCase& c = GetParam();
-  RunHarness run;
-  run.WriteIni(std::string("[ConfigMail]\n") + c.section + "\n");
-  const IniDocument ini = ReadIniDocument(run.iniPath);
+  const SmtpAccount account =
+      AccountFromIni(IniDocument(std::string("[ConfigMail]\n") + c.section + "\n"));
 
-  auto config = run.fiche.CreateSMTPConfig(ini);
-
-  ASSERT_TRUE(config);
-  EXPECT_FALSE(run.fiche.ErrorFlag());
-  EXPECT_EQ(config->SMTP->Host, c.host);
-  EXPECT_EQ(config->SMTP->Port, c.port);
-  EXPECT_EQ(config->SMTP->Username, c.user);
-  EXPECT_EQ(config->SMTP->Password, c.password);
-  EXPECT_EQ(config->SMTP->TlsHandlers, c.tlsHandlers);
-  EXPECT_EQ(config->SMTP->UseTLS, c.tlsMode);
-  EXPECT_EQ(config->SMTP->VerifyCertificate, c.verify);
-  EXPECT_EQ(config->IsValid(), c.valid);
-  EXPECT_TRUE(run.toolkit.IsVisible("ImgEtatConnexionReadConfYes"));
+  EXPECT_EQ(account.Host(), c.host);
+  EXPECT_EQ(account.Port(), c.port);
+  EXPECT_EQ(account.Login(), c.user);
+  EXPECT_EQ(account.Password(), c.password);
+  EXPECT_EQ(account.TlsEnabled(), c.tls);
+  EXPECT_EQ(account.RawTlsMode(), c.tlsMode);
+  EXPECT_EQ(account.Tls().has_value(), c.tlsMode <= 3);
+  EXPECT_EQ(account.VerifiesCertificate(), c.verify);
+  EXPECT_EQ(account.IsValid(), c.valid);
 }
 
 INSTANTIATE_TEST_SUITE_P(Accounts, SmtpAccountTest, ::testing::ValuesIn(kAccounts),
                          [](const auto& row) { return std::string(row.param.name); });
 
-TEST(SmtpAccount, EveryTlsModeCallInstallsANewHandler) {
-  FakeSmtpClientFactory clients;
-  TSMTPConfig config(clients);
-  config.SetTLSMode(2);  // TLS not asked for: nothing happens
-  EXPECT_EQ(config.SMTP->TlsHandlers, 0);
-  config.SetTLS(true);
-  config.SetTLSMode(2);
-  config.SetTLSMode(3);
-  EXPECT_EQ(config.SMTP->TlsHandlers, 2);
-  EXPECT_EQ(config.SMTP->UseTLS, 3);
-}
-
 TEST(SmtpAccount, DestroyingTheAccountLeavesTheClientAlone) {
   FakeSmtpClientFactory clients;
   clients.prototype.connected = true;
-  { TSMTPConfig config(clients); }
+  { TSMTPConfig config(clients, SmtpAccount()); }
   ASSERT_NE(clients.Last(), nullptr);
   EXPECT_TRUE(clients.Last()->calls.empty());
   EXPECT_TRUE(clients.Last()->connected);
-}
-
-TEST(SmtpAccount, MissingSectionOrClientIsAFailureWithoutMark) {
-  {
-    RunHarness run;
-    run.WriteIni("[Email]\nEnvoiMode=1\n");
-    const IniDocument ini = ReadIniDocument(run.iniPath);
-    auto config = run.fiche.CreateSMTPConfig(ini);
-    EXPECT_TRUE(config);  // the unconfigured object comes back
-    EXPECT_EQ(run.fiche.ErrorMessage(),
-              "Erreur : la section ConfigMail n'éxiste pas dans le fichier de configuration.\n"
-              "Vérifiez votre configuration.");
-    EXPECT_FALSE(run.toolkit.IsVisible("ImgEtatConnexionReadConfYes"));
-  }
-  {
-    RunHarness run;
-    run.clients.createsNothing = true;
-    run.WriteIni(kPlainAccount);
-    const IniDocument ini = ReadIniDocument(run.iniPath);
-    auto config = run.fiche.CreateSMTPConfig(ini);
-    ASSERT_TRUE(config);
-    EXPECT_TRUE(config->IsClientMissing());
-    EXPECT_EQ(run.fiche.ErrorMessage(), "Erreur : impossible de créer l'objet Config SMTP.");
-    EXPECT_FALSE(run.toolkit.IsVisible("ImgEtatConnexionReadConfYes"));
-  }
 }
 
 }  // namespace

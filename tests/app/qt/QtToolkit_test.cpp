@@ -57,20 +57,20 @@ class QtToolkitTest : public ::testing::Test {
   QtToolkit toolkit{dialog, prompts};
 };
 
-TEST_F(QtToolkitTest, EachImageNameShowsAndHidesThatImageOnly) {
-  for (const std::string& name : kImages) {
-    SCOPED_TRACE(name);
-    toolkit.SetImageVisible(name, true);
-    EXPECT_EQ(Visible(), std::vector<std::string>{name});
-    toolkit.SetImageVisible(name, false);
-    EXPECT_TRUE(Visible().empty());
+TEST_F(QtToolkitTest, EachStepMarkShowsAndHidesThatImageOnly) {
+  // The marks in the order of kImages: each step's cross, then its check.
+  std::size_t next = 0;
+  for (Step step : kAllSteps) {
+    for (StepMark mark : {StepMark::NotPassed, StepMark::Passed}) {
+      const std::string& name = kImages.at(next++);
+      SCOPED_TRACE(name);
+      toolkit.SetStepMarkVisible(step, mark, true);
+      EXPECT_EQ(Visible(), std::vector<std::string>{name});
+      toolkit.SetStepMarkVisible(step, mark, false);
+      EXPECT_TRUE(Visible().empty());
+    }
   }
-}
-
-TEST_F(QtToolkitTest, UnknownImageNameIsRefused) {
-  EXPECT_THROW(toolkit.SetImageVisible("ImgVellumoNothingYes", true), std::invalid_argument);
-  EXPECT_THROW(toolkit.SetImageVisible("lbVellumo", true), std::invalid_argument);
-  EXPECT_FALSE(dialog.findChild<QLabel*>(QStringLiteral("lbVellumo"))->isHidden());
+  EXPECT_EQ(next, kImages.size());
 }
 
 struct OuterHeightCase {
@@ -120,7 +120,7 @@ TEST_F(QtToolkitTest, ProcessMessagesPaintsAMarkThatWasJustShown) {
   QLabel* check = dialog.Image("ImgEtatConnexionReadConfYes");
   PaintCounter counter;
   check->installEventFilter(&counter);
-  toolkit.SetImageVisible("ImgEtatConnexionReadConfYes", true);
+  toolkit.SetStepMarkVisible(Step::EtatConnexionReadConf, StepMark::Passed, true);
   EXPECT_EQ(counter.paints, 0);
   toolkit.ProcessMessages();
   EXPECT_GT(counter.paints, 0);

@@ -1,10 +1,7 @@
-#include "mail/MailText.h"
+#include "text/Utf8.h"
 
 namespace vellumo {
-
 namespace {
-
-bool IsBlank(char c) { return c == ' ' || c == '\t'; }
 
 bool IsContinuation(unsigned char c) { return (c & 0xC0) == 0x80; }
 
@@ -24,28 +21,12 @@ constexpr CodeRange kFormatCharacters[] = {
 
 }  // namespace
 
-std::string_view TrimBlanks(std::string_view text) {
-  std::size_t begin = 0;
-  std::size_t end = text.size();
-  while (begin < end && IsBlank(text[begin])) ++begin;
-  while (end > begin && IsBlank(text[end - 1])) --end;
-  return text.substr(begin, end - begin);
-}
-
-std::string LowerAscii(std::string_view text) {
-  std::string lowered(text);
-  for (char& c : lowered) {
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-  }
-  return lowered;
-}
-
 std::size_t ValidUtf8Length(std::string_view text, std::size_t pos) {
   if (pos >= text.size()) return 0;
   const auto lead = static_cast<unsigned char>(text[pos]);
   if (lead < 0x80) return 1;
   std::size_t length = 0;
-  unsigned char low = 0x80;  // tightest range of the second byte: no overlong
+  unsigned char low = 0x80;   // tightest range of the second byte: no overlong
   unsigned char high = 0xBF;  // form, no surrogate, nothing above U+10FFFF
   if (lead >= 0xC2 && lead <= 0xDF) {
     length = 2;
@@ -74,48 +55,32 @@ std::size_t Utf8Step(std::string_view text, std::size_t pos) {
   return length == 0 ? 1 : length;
 }
 
-bool IsFormatCharacterAt(std::string_view text, std::size_t pos) {
-  const std::size_t length = ValidUtf8Length(text, pos);
-  if (length < 2) return false;
+bool IsValidUtf8(std::string_view bytes) {
+  for (std::size_t pos = 0; pos < bytes.size();) {
+    const std::size_t length = ValidUtf8Length(bytes, pos);
+    if (length == 0) return false;
+    pos += length;
+  }
+  return true;
+}
+
+char32_t Utf8CodePoint(std::string_view text, std::size_t pos, std::size_t length) {
+  if (length == 1) return static_cast<unsigned char>(text[pos]);
   char32_t value = static_cast<unsigned char>(text[pos]) & (0x7Fu >> length);
   for (std::size_t i = 1; i < length; ++i) {
     value = (value << 6) | (static_cast<unsigned char>(text[pos + i]) & 0x3Fu);
   }
+  return value;
+}
+
+bool IsFormatCharacterAt(std::string_view text, std::size_t pos) {
+  const std::size_t length = ValidUtf8Length(text, pos);
+  if (length < 2) return false;
+  const char32_t value = Utf8CodePoint(text, pos, length);
   for (const CodeRange& range : kFormatCharacters) {
     if (value >= range.first && value <= range.last) return true;
   }
   return false;
-}
-
-std::string PrintableExcerpt(std::string_view text, std::size_t maxBytes) {
-  std::string out;
-  std::size_t pos = 0;
-  while (pos < text.size()) {
-    const std::size_t length = ValidUtf8Length(text, pos);
-    if (length != 0 && IsFormatCharacterAt(text, pos)) {
-      pos += length;  // dropped: it could reorder or hide what is shown
-      continue;
-    }
-    if (out.size() + (length == 0 ? 1 : length) > maxBytes) {
-      out += "...";
-      break;
-    }
-    if (length == 0) {
-      out += '?';
-      ++pos;
-      continue;
-    }
-    const auto c = static_cast<unsigned char>(text[pos]);
-    if (length == 1 && (c < 0x20 || c == 0x7F)) {
-      out += ' ';
-    } else if (length == 2 && c == 0xC2 && static_cast<unsigned char>(text[pos + 1]) < 0xA0) {
-      out += ' ';  // C1 control characters
-    } else {
-      out.append(text.substr(pos, length));
-    }
-    pos += length;
-  }
-  return out;
 }
 
 }  // namespace vellumo

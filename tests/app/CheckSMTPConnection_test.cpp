@@ -6,6 +6,8 @@
 #include <set>
 
 #include "fakes/RunHarness.h"
+#include "config/IniDocument.h"
+#include "config/IniFile.h"
 #include "smtp/TSMTPConfig.h"
 
 namespace vellumo::testing {
@@ -97,6 +99,43 @@ TEST(CheckSMTPConnection, MissingFileReportsTheAccountSection) {
   EXPECT_EQ(run.fiche.CheckSMTPConnection(true), nullptr);
   EXPECT_EQ(run.fiche.ErrorMessage(), kMissingConfigMail);
   EXPECT_FALSE(std::filesystem::exists(run.dir.Path() / "absent.ini"));
+}
+
+TEST(CreateSMTPConfig, GivesTheClientTheFileAccountAndMarksTheFirstStep) {
+  RunHarness run;
+  run.WriteIni("[ConfigMail]\nSmtpAdresse=smtp.exemple.fr\nSmtpPort=587\nSmtpAuth=1\n"
+               "SmtpCompte=jean\nSmtpMotDePasse=p\n");
+  auto config = run.fiche.CreateSMTPConfig(ReadIniDocument(run.iniPath));
+
+  ASSERT_NE(run.clients.Last(), nullptr);
+  const SmtpAccount& account = run.clients.Last()->account;
+  EXPECT_EQ(account.Host(), "smtp.exemple.fr");
+  EXPECT_EQ(account.Port(), 587);
+  EXPECT_EQ(account.Login(), "jean");
+  EXPECT_TRUE(config->IsValid());
+  EXPECT_FALSE(run.fiche.ErrorFlag());
+  EXPECT_TRUE(run.toolkit.IsVisible("ImgEtatConnexionReadConfYes"));
+}
+
+TEST(CreateSMTPConfig, MissingSectionOrClientIsAFailureWithoutMark) {
+  {
+    RunHarness run;
+    run.WriteIni("[Email]\nEnvoiMode=1\n");
+    auto config = run.fiche.CreateSMTPConfig(ReadIniDocument(run.iniPath));
+    EXPECT_TRUE(config);  // the unusable account comes back
+    EXPECT_EQ(run.fiche.ErrorMessage(), kMissingConfigMail);
+    EXPECT_FALSE(run.toolkit.IsVisible("ImgEtatConnexionReadConfYes"));
+  }
+  {
+    RunHarness run;
+    run.clients.createsNothing = true;
+    run.WriteIni(kPlainAccount);
+    auto config = run.fiche.CreateSMTPConfig(ReadIniDocument(run.iniPath));
+    ASSERT_TRUE(config);
+    EXPECT_TRUE(config->IsClientMissing());
+    EXPECT_EQ(run.fiche.ErrorMessage(), "Erreur : impossible de créer l'objet Config SMTP.");
+    EXPECT_FALSE(run.toolkit.IsVisible("ImgEtatConnexionReadConfYes"));
+  }
 }
 
 }  // namespace

@@ -1,10 +1,12 @@
 // The connection check: read the account, judge it, connect once.
 
+#include "app/SmtpFailureText.h"
 #include "app/Toolkit.h"
 #include "app/UnitFicheVellumo.h"
 #include "config/IniDocument.h"
 #include "config/IniFile.h"
 #include "config/IniKeys.h"
+#include "smtp/SmtpFailure.h"
 #include "smtp/TSMTPConfig.h"
 
 namespace vellumo {
@@ -26,12 +28,12 @@ std::unique_ptr<TSMTPConfig> TFicheVellumo::CheckSMTPConnection(bool keepConnect
       toolkit_.ProcessMessages();
       result = CreateSMTPConfig(ini);
       if (!ErrorFlag() && result) {
-        MarkStepPassed("EtatConnexionReadConf");
+        MarkStepPassed(Step::EtatConnexionReadConf);
         if (!result->IsValid()) {
           RaiseFailure(kUnusableAccountText);
           AppendToErrorMessage(texts::kCheckConfiguration);
         } else {
-          MarkStepPassed("EtatConnexionCheckConf");
+          MarkStepPassed(Step::EtatConnexionCheckConf);
           try {
             bool connected = result->Connected();
             if (!connected) {
@@ -39,9 +41,11 @@ std::unique_ptr<TSMTPConfig> TFicheVellumo::CheckSMTPConnection(bool keepConnect
               connected = result->Connected();
             }
             if (connected)
-              MarkStepPassed("EtatConnexionResultat");
+              MarkStepPassed(Step::EtatConnexionResultat);
             else
               RaiseFailure(texts::kCannotConnect);
+          } catch (const SmtpFailure& failure) {
+            RaiseFailure(SmtpFailureText(failure));
           } catch (const std::exception& e) {
             RaiseFailure(e.what());
           }
