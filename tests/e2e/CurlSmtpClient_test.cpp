@@ -15,7 +15,7 @@
 #include <string>
 #include <vector>
 
-#include "e2e/SentMailReader.h"
+#include "fakes/SentMailReader.h"
 #include "e2e/SmtpTestServer.h"
 #include "e2e/TestCertificates.h"
 #include "fakes/TempDirectory.h"

@@ -5,16 +5,19 @@
 #include <string>
 #include <vector>
 
+#include "fakes/SentMailReader.h"
 #include "mail/MailDate.h"
 #include "mail/MessageId.h"
 #include "tests/mail/ComposeFromIni.h"
-#include "tests/mail/PythonEmailReader.h"
 
 namespace vellumo {
 namespace {
 
 using test::HeaderOf;
 using test::kNow;
+using testing::HeaderValue;
+using testing::MailboxesOf;
+using testing::ReadHeaderLines;
 
 std::vector<std::string> Names(const std::vector<std::string>& headers) {
   std::vector<std::string> names;
@@ -46,20 +49,20 @@ TEST(TopLevelHeaders, OrderAndPresence) {
 
 TEST(TopLevelHeaders, ValuesAsPythonReadsThem) {
   const auto headers = test::Compose(kFullMessage).Headers();
-  const auto decoded = test::DecodeWithPython(test::RawMessage(headers));
-  EXPECT_EQ(decoded.Defects, 0);
-  EXPECT_EQ(decoded.Header("Date"), "Tue, 05 Mar 2024 14:07:09 +0000");
-  EXPECT_EQ(decoded.Header("From"), "Ventes <ventes@exemple.fr>");
-  EXPECT_EQ(decoded.Header("Reply-To"), "Ventes <ventes@exemple.fr>");
-  EXPECT_EQ(decoded.Header("To"), "client@exemple.fr");
-  EXPECT_EQ(decoded.Header("Cc"), "copie@exemple.fr, copie2@exemple.fr");
-  EXPECT_EQ(decoded.Header("Bcc"), "<absent>");
-  EXPECT_EQ(decoded.Header("Disposition-Notification-To"), "Ventes <ventes@exemple.fr>");
-  EXPECT_EQ(decoded.Header("MIME-Version"), "1.0");
+  const auto decoded = ReadHeaderLines(headers);
+  EXPECT_EQ(decoded.at("defects"), "0");
+  EXPECT_EQ(HeaderValue(decoded, "Date"), "Tue, 05 Mar 2024 14:07:09 +0000");
+  EXPECT_EQ(HeaderValue(decoded, "From"), "Ventes <ventes@exemple.fr>");
+  EXPECT_EQ(HeaderValue(decoded, "Reply-To"), "Ventes <ventes@exemple.fr>");
+  EXPECT_EQ(HeaderValue(decoded, "To"), "client@exemple.fr");
+  EXPECT_EQ(HeaderValue(decoded, "Cc"), "copie@exemple.fr, copie2@exemple.fr");
+  EXPECT_EQ(HeaderValue(decoded, "Bcc"), "<absent>");
+  EXPECT_EQ(HeaderValue(decoded, "Disposition-Notification-To"), "Ventes <ventes@exemple.fr>");
+  EXPECT_EQ(HeaderValue(decoded, "MIME-Version"), "1.0");
   // The sender's domain names the Message-ID.
   EXPECT_TRUE(
-      std::regex_match(decoded.Header("Message-ID"), std::regex("<[0-9a-f.]+@exemple\\.fr>")))
-      << decoded.Header("Message-ID");
+      std::regex_match(HeaderValue(decoded, "Message-ID"), std::regex("<[0-9a-f.]+@exemple\\.fr>")))
+      << HeaderValue(decoded, "Message-ID");
   for (const std::string& header : headers) {
     EXPECT_EQ(header.find("cache@"), std::string::npos) << header;
   }
@@ -95,13 +98,14 @@ TEST(TopLevelHeaders, ReplyAndReceiptTakeTheSenderMailboxUnlessItIsAList) {
     const auto headers =
         test::Compose("AdresseEnvoi=" + std::string(sender) + "\nEnvoyerA=c@exemple.fr\nAvecAR=1")
             .Headers();
-    const auto decoded = test::DecodeWithPython(test::RawMessage(headers));
+    const auto decoded = ReadHeaderLines(headers);
     std::vector<std::string> got;
-    for (const auto& mailbox : decoded.Mailboxes.at("Reply-To"))
+    for (const auto& mailbox : MailboxesOf(decoded, "Reply-To"))
       got.push_back(mailbox.DisplayName + "|" + mailbox.Address);
     EXPECT_EQ(got, replyTo) << sender;
-    EXPECT_EQ(decoded.Mailboxes.at("From").at(0).Address, "jean@exemple.fr") << sender;
-    EXPECT_EQ(decoded.Header("Disposition-Notification-To"), decoded.Header("From")) << sender;
+    EXPECT_EQ(MailboxesOf(decoded, "From").at(0).Address, "jean@exemple.fr") << sender;
+    EXPECT_EQ(HeaderValue(decoded, "Disposition-Notification-To"), HeaderValue(decoded, "From"))
+        << sender;
   }
 }
 
