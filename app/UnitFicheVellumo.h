@@ -14,10 +14,7 @@ namespace vellumo {
 class IniDocument;
 class IniFile;
 class ProvisionalMarker;
-class EmailAddressList;
 class FileSystem;
-class MailMessage;
-struct MessageSettings;
 class SmtpClientFactory;
 class SystemServices;
 class Toolkit;
@@ -57,8 +54,6 @@ class TFicheVellumo {
   std::unique_ptr<TSMTPConfig> CreateSMTPConfig(const IniDocument& ini);
   // Send procedure; see DeliverMessage.cpp.
   void DeliverMessage(TSMTPConfig& smtp);
-  // Cuts a copy or blind-copy address text at ";".
-  std::vector<std::string> SplitAddresses(const std::string& text) const;
   // After a failed send: offers to copy the document into a folder.
   void OfferManualSave();
 
@@ -72,11 +67,10 @@ class TFicheVellumo {
  private:
   // `jobRan`: reading succeeded and the run mode's job was started.
   void ReportOutcome(IniFile* ini, const ProvisionalMarker* provisional, bool jobRan);
-  // The send procedure's two phases: reading the message settings and body
-  // lines (marks the mail group's first step), then building the message.
-  bool ReadMessageSettings(MessageSettings& settings);
-  std::unique_ptr<MailMessage> BuildMessage(const MessageSettings& settings);
-  void FillCopyList(const std::string& text, EmailAddressList& list) const;
+  // The send procedure's reading phase: the host's file read once, the
+  // document's path and name kept for the manual save; marks the mail
+  // group's first step. Null after a failure.
+  std::unique_ptr<IniDocument> ReadMessageDocument();
 
   Toolkit& toolkit_;
   SystemServices& system_;

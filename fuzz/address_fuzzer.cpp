@@ -9,7 +9,7 @@
 #include "mail/BareAddress.h"
 #include "mail/HeaderEncoding.h"
 #include "mail/HeaderLineBuilder.h"
-#include "smtp/MailError.h"
+#include "mail/MailError.h"
 
 namespace {
 
@@ -33,7 +33,7 @@ void CheckFolds(const std::string& header) {
   }
 }
 
-void CheckItem(const vellumo::EmailAddressItem& item) {
+void CheckItem(const vellumo::Mailbox& item) {
   Check(item.Address.find('@') != std::string::npos);
   Check(!HasLineBreak(item.Address) && !HasLineBreak(item.Name));
   Check(vellumo::IsWireSafeAddress(item.Address));
@@ -53,7 +53,7 @@ void CheckError(const vellumo::MailError& error) {
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   const std::string text(reinterpret_cast<const char*>(data), size);
   try {
-    const vellumo::EmailAddressItem item = vellumo::ParseMailbox(text);
+    const vellumo::Mailbox item = vellumo::ParseMailbox(text);
     if (text.find_first_not_of(" \t") == std::string::npos) {
       Check(item.IsEmpty());
     } else {

@@ -3,7 +3,7 @@
 #include <string>
 
 #include "mail/BareAddress.h"
-#include "smtp/MailError.h"
+#include "mail/MailError.h"
 #include "text/AsciiText.h"
 
 namespace vellumo {
@@ -36,9 +36,9 @@ std::size_t ReadQuoted(std::string_view text, std::size_t pos, std::string& out)
 
 }  // namespace
 
-EmailAddressItem ParseMailbox(std::string_view text) {
+Mailbox ParseMailbox(std::string_view text) {
   const std::string_view trimmed = TrimBlanks(text);
-  EmailAddressItem item;
+  Mailbox item;
   if (trimmed.empty()) return item;
   if (HasControlCharacter(trimmed)) ThrowInvalidAddress(trimmed);
 
@@ -76,10 +76,10 @@ EmailAddressItem ParseMailbox(std::string_view text) {
   return item;
 }
 
-std::vector<EmailAddressItem> ParseMailboxList(std::string_view text) {
-  std::vector<EmailAddressItem> items;
+std::vector<Mailbox> ParseMailboxList(std::string_view text) {
+  std::vector<Mailbox> items;
   auto take = [&items](std::string_view piece) {
-    EmailAddressItem item = ParseMailbox(piece);
+    Mailbox item = ParseMailbox(piece);
     if (!item.IsEmpty()) items.push_back(std::move(item));
   };
 
@@ -110,7 +110,7 @@ std::vector<EmailAddressItem> ParseMailboxList(std::string_view text) {
   return items;
 }
 
-std::vector<EmailAddressItem> ParseSenderAddresses(std::string_view text) {
+std::vector<Mailbox> ParseSenderAddresses(std::string_view text) {
   try {
     return ParseMailboxList(text);
   } catch (const MailError&) {

@@ -7,8 +7,8 @@
 #include <string_view>
 #include <vector>
 
+#include "mail/AttachmentHeaders.h"
 #include "mail/HeaderLineBuilder.h"
-#include "mail/MessageWireFormat.h"
 #include "text/Utf8.h"
 
 namespace vellumo {

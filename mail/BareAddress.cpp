@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "smtp/MailError.h"
+#include "mail/MailError.h"
 #include "text/PrintableExcerpt.h"
 
 namespace vellumo {
@@ -32,8 +32,8 @@ bool IsWireSafeAddress(std::string_view address) {
 }
 
 void ThrowInvalidAddress(std::string_view text) {
-  throw MailError("Erreur : l'adresse e-mail \"" + PrintableExcerpt(text, 200, ExcerptStyle::Verbatim) +
-                  "\" n'est pas valide.");
+  throw MailError("Erreur : l'adresse e-mail \"" +
+                  PrintableExcerpt(text, 200, ExcerptStyle::Verbatim) + "\" n'est pas valide.");
 }
 
 }  // namespace vellumo

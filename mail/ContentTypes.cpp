@@ -1,7 +1,7 @@
 // Content type of the attached document, from its file name.
 #include <string_view>
 
-#include "mail/MessageWireFormat.h"
+#include "mail/AttachmentHeaders.h"
 #include "text/AsciiText.h"
 
 namespace vellumo {

@@ -206,7 +206,7 @@ void AppendUnstructured(HeaderLineBuilder& line, std::string_view separator,
 }
 
 bool AppendMailbox(HeaderLineBuilder& line, std::string_view separator,
-                   const EmailAddressItem& item) {
+                   const Mailbox& item) {
   const std::string address = HeaderSafeAddress(item.Address);
   if (address.empty()) return false;
   const std::string name(TrimBlanks(HeaderSafeText(item.Name)));

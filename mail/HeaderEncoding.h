@@ -6,7 +6,7 @@
 #include <string_view>
 
 #include "mail/HeaderLineBuilder.h"
-#include "mail/MailMessage.h"
+#include "mail/Mailbox.h"
 
 namespace vellumo {
 
@@ -27,6 +27,6 @@ void AppendUnstructured(HeaderLineBuilder& line, std::string_view separator,
 // name, after `separator`. Nothing is appended for an item without address.
 // Returns whether something was appended.
 bool AppendMailbox(HeaderLineBuilder& line, std::string_view separator,
-                   const EmailAddressItem& item);
+                   const Mailbox& item);
 
 }  // namespace vellumo

@@ -1,7 +1,5 @@
 #include "mail/PriorityHeaders.h"
 
-#include "mail/MailMessage.h"
-
 namespace vellumo {
 
 std::vector<std::string> PriorityHeaderLines(std::uint8_t priority) {
@@ -15,9 +13,8 @@ std::vector<std::string> PriorityHeaderLines(std::uint8_t priority) {
       {"3 (Normal)", "Normal", "normal"}, {"4 (Low)", "Low", "low"},
       {"5 (Lowest)", "Low", "low"},
   };
-  const std::size_t index = priority < std::size(kLevels)
-                                ? priority
-                                : static_cast<std::size_t>(MessagePriority::Normal);
+  constexpr std::size_t kNormal = 2;
+  const std::size_t index = priority < std::size(kLevels) ? priority : kNormal;
   const Level& level = kLevels[index];
   return {std::string("X-Priority: ") + level.xPriority,
           std::string("X-MSMail-Priority: ") + level.msMail,

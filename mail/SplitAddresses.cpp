@@ -1,18 +1,17 @@
-#include "app/UnitFicheVellumo.h"
+#include "mail/AddressParser.h"
 
 namespace vellumo {
 
-// "a;;b" gives a, an empty piece, b; an empty last piece is dropped.
-std::vector<std::string> TFicheVellumo::SplitAddresses(const std::string& text) const {
-  std::vector<std::string> pieces;
-  std::string rest = text;
-  for (auto semicolon = rest.find(';'); semicolon != std::string::npos;
-       semicolon = rest.find(';')) {
-    pieces.push_back(rest.substr(0, semicolon));
-    rest.erase(0, semicolon + 1);
+std::vector<Mailbox> SplitAddresses(std::string_view text) {
+  if (text.find(';') == std::string_view::npos) return ParseMailboxList(text);
+  std::vector<Mailbox> mailboxes;
+  for (std::size_t start = 0; start <= text.size();) {
+    const std::size_t semicolon = std::min(text.find(';', start), text.size());
+    Mailbox mailbox = ParseMailbox(text.substr(start, semicolon - start));
+    if (!mailbox.IsEmpty()) mailboxes.push_back(std::move(mailbox));
+    start = semicolon + 1;
   }
-  if (!rest.empty()) pieces.push_back(rest);
-  return pieces;
+  return mailboxes;
 }
 
 }  // namespace vellumo

@@ -6,7 +6,7 @@
 
 namespace vellumo {
 
-class MailMessage;
+class OutgoingMessage;
 
 class SmtpClient {
  public:
@@ -18,7 +18,7 @@ class SmtpClient {
   virtual bool Connected() = 0;
   // Sends the message on the session, opening it when needed; throws
   // SmtpFailure.
-  virtual void Send(const MailMessage& message) = 0;
+  virtual void Send(const OutgoingMessage& message) = 0;
   // Says QUIT and closes; quiet on a client that is not connected.
   virtual void Disconnect() = 0;
 };

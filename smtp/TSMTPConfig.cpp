@@ -9,7 +9,7 @@ TSMTPConfig::TSMTPConfig(SmtpClientFactory& factory, SmtpAccount account)
 
 bool TSMTPConfig::Connected() { return client_->Connected(); }
 void TSMTPConfig::Connect() { client_->Connect(); }
-void TSMTPConfig::Send(const MailMessage& message) { client_->Send(message); }
+void TSMTPConfig::Send(const OutgoingMessage& message) { client_->Send(message); }
 void TSMTPConfig::Disconnect() { client_->Disconnect(); }
 
 }  // namespace vellumo

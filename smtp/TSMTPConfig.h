@@ -7,7 +7,7 @@
 
 namespace vellumo {
 
-class MailMessage;
+class OutgoingMessage;
 
 class TSMTPConfig {
  public:
@@ -26,7 +26,7 @@ class TSMTPConfig {
   // These only forward; the client's exceptions reach the caller.
   bool Connected();
   void Connect();
-  void Send(const MailMessage& message);
+  void Send(const OutgoingMessage& message);
   void Disconnect();
 
  private:

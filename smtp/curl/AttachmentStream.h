@@ -11,9 +11,9 @@
 #include <optional>
 #include <string>
 
-#include "mail/Base64Lines.h"
 #include "platform/RegularFile.h"
 #include "smtp/SmtpFailure.h"
+#include "smtp/curl/Base64Lines.h"
 
 namespace vellumo {
 

@@ -2,20 +2,12 @@
 
 #include <utility>
 
-#include "mail/MailMessage.h"
-#include "mail/MessageWireFormat.h"
+#include "mail/OutgoingMessage.h"
 #include "smtp/SmtpFailure.h"
 #include "smtp/curl/AttachmentStream.h"
 
 namespace vellumo {
 namespace {
-
-// The domain of the sender's address names our Message-IDs.
-std::string DomainOf(const std::string& address) {
-  const auto at = address.rfind('@');
-  if (at == std::string::npos || at + 1 == address.size()) return "vellumo.invalid";
-  return address.substr(at + 1);
-}
 
 curl_slist* Append(curl_slist* list, const std::string& line) {
   curl_slist* grown = curl_slist_append(list, line.c_str());
@@ -38,43 +30,39 @@ void Check(CURLcode code) {
 
 }  // namespace
 
-CurlMessageUpload::CurlMessageUpload(CURL* handle, const MailMessage& message, std::time_t now)
+CurlMessageUpload::CurlMessageUpload(CURL* handle, const OutgoingMessage& message)
     : handle_(handle) {
-  const MailEnvelope envelope = BuildEnvelope(message);
-  const AttachmentFile* attachment = message.Attachment();
+  const MessageEnvelope& envelope = message.Envelope();
+  const std::optional<MessageAttachment>& attachment = message.Attachment();
   // Opened now, when the send begins: what goes out is the file as it is now.
-  if (attachment != nullptr)
-    attachment_ = std::make_unique<AttachmentStream>(attachment->StoredPath);
+  if (attachment) attachment_ = std::make_unique<AttachmentStream>(attachment->Path);
 
   try {
     for (const std::string& recipient : envelope.Recipients) {
       recipients_ = Append(recipients_, recipient);
     }
-    for (const std::string& line :
-         BuildTopLevelHeaders(message, now, DomainOf(envelope.MailFrom))) {
-      headers_ = Append(headers_, line);
-    }
+    for (const std::string& line : message.Headers()) headers_ = Append(headers_, line);
 
     mime_ = curl_mime_init(handle_);
     if (mime_ == nullptr) throw SimpleSmtpFailure(SmtpFailureKind::MessageNotPrepared);
-    const std::string body = BuildBodyText(message);
+    const std::string& body = message.Body();
     curl_mimepart* text = curl_mime_addpart(mime_);
     if (text == nullptr) throw SimpleSmtpFailure(SmtpFailureKind::MessageNotPrepared);
     Check(curl_mime_data(text, body.data(), body.size()));
-    Check(curl_mime_type(text, "text/plain; charset=UTF-8"));
+    Check(curl_mime_type(text, OutgoingMessage::kBodyContentType));
     // Keeps lines short and 8-bit text safe whatever the server supports.
     Check(curl_mime_encoder(text, "quoted-printable"));
 
-    if (attachment != nullptr) {
+    if (attachment) {
       curl_mimepart* file = curl_mime_addpart(mime_);
       if (file == nullptr) throw SimpleSmtpFailure(SmtpFailureKind::MessageNotPrepared);
       // Streamed from disk while sending, never held whole in memory; the
       // stream encodes it, so the transfer encoding is ours to name.
       Check(curl_mime_data_cb(file, attachment_->EncodedSize(), &AttachmentStream::Read,
                               &AttachmentStream::Seek, nullptr, attachment_.get()));
-      Check(curl_mime_type(file, ContentTypeForFileName(attachment->FileName).c_str()));
-      // Our own Content-Disposition carries the exact (RFC 2231) name.
-      curl_slist* partHeaders = Append(nullptr, AttachmentDispositionHeader(attachment->FileName));
+      Check(curl_mime_type(file, attachment->ContentType.c_str()));
+      // The message's own Content-Disposition carries the exact (RFC 2231) name.
+      curl_slist* partHeaders = Append(nullptr, attachment->Disposition);
       partHeaders = Append(partHeaders, "Content-Transfer-Encoding: base64");
       const CURLcode taken = curl_mime_headers(file, partHeaders, 1);
       if (taken != CURLE_OK) curl_slist_free_all(partHeaders);

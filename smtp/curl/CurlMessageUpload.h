@@ -1,11 +1,10 @@
 #pragma once
-// Puts one MailMessage on a libcurl handle for sending: envelope, top-level
-// headers and a MIME body made of a quoted-printable UTF-8 text part and the
-// attachment streamed from its file in base64. Owns what it gives libcurl
+// Puts one OutgoingMessage on a libcurl handle for sending: its envelope and
+// header lines as they are, and a MIME body made of a quoted-printable text
+// part and the attachment streamed from its file in base64. Owns what it gives libcurl
 // and takes it back from the handle when destroyed.
 #include <curl/curl.h>
 
-#include <ctime>
 #include <memory>
 #include <optional>
 #include <string>
@@ -15,14 +14,13 @@
 namespace vellumo {
 
 class AttachmentStream;
-class MailMessage;
+class OutgoingMessage;
 
 class CurlMessageUpload {
  public:
-  // Throws when the envelope cannot be built (MailError) or the attachment
-  // file is missing, not a regular file or unreadable (SmtpFailure): nothing
-  // is set on the handle.
-  CurlMessageUpload(CURL* handle, const MailMessage& message, std::time_t now);
+  // Throws SmtpFailure when the attachment file is missing, not a regular
+  // file or unreadable: nothing is set on the handle.
+  CurlMessageUpload(CURL* handle, const OutgoingMessage& message);
   ~CurlMessageUpload();
   CurlMessageUpload(const CurlMessageUpload&) = delete;
   CurlMessageUpload& operator=(const CurlMessageUpload&) = delete;

@@ -4,7 +4,6 @@
 #include <algorithm>
 #include <chrono>
 #include <climits>
-#include <ctime>
 #include <optional>
 #include <string>
 #include <utility>
@@ -18,7 +17,7 @@
 #include <unistd.h>
 #endif
 
-#include "mail/MailMessage.h"
+#include "mail/OutgoingMessage.h"
 #include "smtp/curl/CurlFailureKind.h"
 #include "smtp/curl/CurlGlobalInit.h"
 #include "smtp/curl/CurlMessageUpload.h"
@@ -193,15 +192,14 @@ bool CurlSmtpClient::Connected() {
   return SocketAlive(socket);
 }
 
-void CurlSmtpClient::Send(const MailMessage& message) {
+void CurlSmtpClient::Send(const OutgoingMessage& message) {
   DropDeadSession();
   // Whether a UTF-8 local part may go depends on the EHLO of this session.
-  const MailEnvelope envelope = BuildEnvelope(message);
-  if (!FirstAddressNeedingSmtpUtf8(envelope).empty() && !Connected()) Connect();
-  RequireSmtpUtf8Support(envelope, trace_.Offers("SMTPUTF8"));
+  if (!message.Envelope().NeedsSmtpUtf8.empty() && !Connected()) Connect();
+  RequireSmtpUtf8Support(message.Envelope(), trace_.Offers("SMTPUTF8"));
   PrepareHandle();
   Set(handle_, CURLOPT_CUSTOMREQUEST, static_cast<const char*>(nullptr));
-  const CurlMessageUpload upload(handle_, message, std::time(nullptr));
+  const CurlMessageUpload upload(handle_, message);
   try {
     Perform();
   } catch (const SmtpFailure&) {

@@ -24,7 +24,7 @@ class CurlSmtpClient : public SmtpClient {
 
   void Connect() override;
   bool Connected() override;
-  void Send(const MailMessage& message) override;
+  void Send(const OutgoingMessage& message) override;
   void Disconnect() override;
 
   const CurlSmtpOptions& Options() const { return options_; }

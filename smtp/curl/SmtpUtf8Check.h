@@ -3,18 +3,12 @@
 // under SMTPUTF8. libcurl adds the parameter to MAIL FROM itself when the
 // server offered the extension; to any other server the address would go
 // out as raw 8-bit bytes, so the send stops before MAIL FROM instead.
-#include <string>
-
-#include "mail/MessageWireFormat.h"
+#include "mail/OutgoingMessage.h"
 
 namespace vellumo {
 
-// The first address of `envelope` (sender, then recipients) whose local
-// part is not ASCII; empty when there is none.
-std::string FirstAddressNeedingSmtpUtf8(const MailEnvelope& envelope);
-
-// Throws SmtpFailure naming that address when there is one and the server
-// did not offer SMTPUTF8.
-void RequireSmtpUtf8Support(const MailEnvelope& envelope, bool serverOffersSmtpUtf8);
+// Throws SmtpFailure naming the envelope's first such address when there is
+// one and the server did not offer SMTPUTF8.
+void RequireSmtpUtf8Support(const MessageEnvelope& envelope, bool serverOffersSmtpUtf8);
 
 }  // namespace vellumo

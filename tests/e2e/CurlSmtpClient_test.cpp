@@ -9,18 +9,19 @@
 
 #include <algorithm>
 #include <chrono>
+#include <ctime>
 #include <memory>
 #include <optional>
 #include <string>
 #include <vector>
 
-#include "e2e/SentMailReader.h"
+#include "fakes/SentMailReader.h"
 #include "e2e/SmtpTestServer.h"
 #include "e2e/TestCertificates.h"
 #include "fakes/TempDirectory.h"
 #include "app/ExceptionText.h"
 #include "config/IniDocument.h"
-#include "mail/MailMessage.h"
+#include "mail/ComposeMessage.h"
 #include "smtp/SmtpAccount.h"
 
 namespace vellumo {
@@ -120,13 +121,21 @@ class CurlSmtpClientTest : public ::testing::Test {
     });
   }
 
-  static MailMessage SmallMessage() {
-    MailMessage message;
-    message.From.SetText("Expéditeur <from@exemple.fr>");
-    message.Recipients.SetEMailAddresses("to@exemple.fr");
-    message.Subject = "Essai";
-    message.Body = {"Bonjour."};
-    return message;
+  // The message of a host's file with these Email and EmailCorps keys, sent
+  // without a document when the file names none.
+  static OutgoingMessage Compose(const std::string& email, const std::string& body) {
+    OutgoingMessage message = ComposeMessage(
+        IniDocument("[Email]\n" + email + "\n[EmailCorps]\n" + body + "\n"), std::time(nullptr));
+    if (!message.Attachment()->Path.empty()) return message;
+    return OutgoingMessage(message.Envelope(), message.Headers(), message.Body(), std::nullopt);
+  }
+
+  static OutgoingMessage SmallMessage(const std::string& to = "to@exemple.fr",
+                                      const std::string& attachmentPath = "",
+                                      const std::string& from = "Expéditeur <from@exemple.fr>") {
+    return Compose("AdresseEnvoi=" + from + "\nEnvoyerA=" + to + "\nObjet=Essai\nFilePath=" +
+                       attachmentPath,
+                   "L1=Bonjour.");
   }
 
   static TestCertificates* certs_;
@@ -437,9 +446,8 @@ TEST_P(SendRefusals, NothingIsDeliveredAndTheReasonIsGiven) {
   const RefusalCase& c = GetParam();
   SmtpTestServer server(c.server);
   testing::TempDirectory files;
-  MailMessage message = SmallMessage();
-  message.Recipients.SetEMailAddresses(c.recipients);
-  if (!c.attachmentBytes.empty()) message.AddAttachment(files.Write("doc.pdf", c.attachmentBytes));
+  const OutgoingMessage message = SmallMessage(
+      c.recipients, c.attachmentBytes.empty() ? "" : files.Write("doc.pdf", c.attachmentBytes));
   auto client = ClientFor(server.Port(), kNoTlsHandler);
   client->Connect();
 
@@ -512,8 +520,7 @@ TEST_F(CurlSmtpClientTest, MissingOrUnreadableAttachmentStopsBeforeMail) {
     rows.push_back({locked, "Erreur : la pièce jointe « " + locked + " » ne peut pas être lue."});
   }
   for (const Row& row : rows) {
-    MailMessage message = SmallMessage();
-    message.AddAttachment(row.path);
+    const OutgoingMessage message = SmallMessage("to@exemple.fr", row.path);
     const auto error = ErrorOf([&] { client->Send(message); });
     ASSERT_TRUE(error) << row.path;
     EXPECT_EQ(*error, row.errorText);
@@ -528,14 +535,11 @@ TEST_F(CurlSmtpClientTest, SentMessageReadsBackIntactWithPythonsEmailPackage) {
   std::string document;
   // Several of the pieces the document is read in, and a short last line.
   for (int i = 0; i < 150001; ++i) document.push_back(static_cast<char>((i * 7 + i / 256) % 256));
-  MailMessage message;
-  message.From.SetText("Agence Étoile <agence@exemple.fr>");
-  message.Recipients.SetEMailAddresses("client@exemple.fr");
-  message.CCList.SetEMailAddresses("copie@exemple.fr");
-  message.BccList.SetEMailAddresses("cache@exemple.fr");
-  message.Subject = "Relevé de décembre — n° 42";
-  message.Body = {"Bonjour,", ".ligne qui commence par un point", "", "Cordialement, Zoë"};
-  message.AddAttachment(files.Write("document.bin", document))->FileName = "Relevé été.pdf";
+  const OutgoingMessage message = Compose(
+      "AdresseEnvoi=Agence Étoile <agence@exemple.fr>\nEnvoyerA=client@exemple.fr\n"
+      "Cc=copie@exemple.fr\nCci=cache@exemple.fr\nObjet=Relevé de décembre — n° 42\n"
+      "FilePath=" + files.Write("document.bin", document) + "\nFileName=Relevé été.pdf",
+      "L1=Bonjour,\nL2=.ligne qui commence par un point\nL3=\nL4=Cordialement, Zoë");
   auto client = ClientFor(server.Port(), 1);
 
   client->Connect();
@@ -568,9 +572,8 @@ TEST_F(CurlSmtpClientTest, Utf8LocalPartGoesWithSmtpUtf8AndDomainsInAsciiForm) {
   SmtpServerOptions options;
   options.OfferSmtpUtf8 = true;
   SmtpTestServer server(options);
-  MailMessage message = SmallMessage();
-  message.From.SetText("Jérôme <jérôme@exemple.fr>");
-  message.Recipients.SetEMailAddresses("Librairie <contact@bücher.de>");
+  const OutgoingMessage message =
+      SmallMessage("Librairie <contact@bücher.de>", "", "Jérôme <jérôme@exemple.fr>");
   auto client = ClientFor(server.Port(), kNoTlsHandler);
   // No Connect: Send opens the session and hears its EHLO before MAIL.
   client->Send(message);
@@ -587,8 +590,7 @@ TEST_F(CurlSmtpClientTest, Utf8LocalPartGoesWithSmtpUtf8AndDomainsInAsciiForm) {
 
 TEST_F(CurlSmtpClientTest, Utf8LocalPartStopsBeforeMailWhenSmtpUtf8IsNotOffered) {
   SmtpTestServer server;
-  MailMessage message = SmallMessage();
-  message.Recipients.SetEMailAddresses("a@exemple.fr, jérôme@exemple.fr");
+  const OutgoingMessage message = SmallMessage("a@exemple.fr, jérôme@exemple.fr");
   auto client = ClientFor(server.Port(), kNoTlsHandler);
   client->Connect();
 

@@ -8,7 +8,7 @@
 #include <thread>
 
 #include "config/IniFile.h"
-#include "e2e/SentMailReader.h"
+#include "fakes/SentMailReader.h"
 #include "e2e/RealRun.h"
 #include "e2e/SmtpTestServer.h"
 #include "e2e/TestCertificates.h"

@@ -8,7 +8,6 @@
 #include <unistd.h>
 
 #include <chrono>
-#include <cstdlib>
 #include <stdexcept>
 #include <thread>
 
@@ -16,11 +15,6 @@ extern char** environ;
 
 namespace vellumo::testing {
 namespace {
-
-std::string EnvOr(const char* name, const std::string& fallback) {
-  const char* value = std::getenv(name);
-  return value != nullptr && *value != '\0' ? value : fallback;
-}
 
 // Reads one line from `fd` within `timeoutMs`; empty on time-out or end.
 std::string ReadLine(int fd, int timeoutMs) {
@@ -41,12 +35,6 @@ std::string ReadLine(int fd, int timeoutMs) {
 }
 
 }  // namespace
-
-std::string TestPython() { return EnvOr("VELLUMO_PYTHON", "/usr/bin/python3"); }
-
-std::string TestScript(const std::string& name) {
-  return EnvOr("VELLUMO_TEST_SCRIPTS", "tests/e2e") + "/" + name;
-}
 
 ServerProcess::~ServerProcess() { Stop(); }
 

@@ -7,11 +7,9 @@
 #include <string>
 #include <vector>
 
-namespace vellumo::testing {
+#include "fakes/TestScripts.h"
 
-// The Python that has Debian's modules, and a script of tests/e2e.
-std::string TestPython();
-std::string TestScript(const std::string& name);
+namespace vellumo::testing {
 
 class ServerProcess {
  public:

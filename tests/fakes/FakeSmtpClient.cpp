@@ -22,7 +22,7 @@ bool FakeSmtpClient::Connected() {
   return connected;
 }
 
-void FakeSmtpClient::Send(const MailMessage& message) {
+void FakeSmtpClient::Send(const OutgoingMessage& message) {
   calls.emplace_back("Send");
   if (sendThrows) throw std::runtime_error(*sendThrows);
   sent = message;

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "mail/MailMessage.h"
+#include "mail/OutgoingMessage.h"
 #include "smtp/SmtpClient.h"
 
 namespace vellumo::testing {
@@ -15,7 +15,7 @@ class FakeSmtpClient : public SmtpClient {
  public:
   void Connect() override;
   bool Connected() override;
-  void Send(const MailMessage& message) override;
+  void Send(const OutgoingMessage& message) override;
   void Disconnect() override;
 
   int CountOf(const std::string& call) const;
@@ -30,7 +30,7 @@ class FakeSmtpClient : public SmtpClient {
   std::optional<std::string> disconnectThrows;
   // Answers of Connected() in order; when used up, the state `connected`.
   std::vector<bool> connectedAnswers;
-  std::optional<MailMessage> sent;
+  std::optional<OutgoingMessage> sent;
   SmtpAccount account;  // the account the client was made for
 };
 

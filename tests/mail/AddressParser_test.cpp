@@ -3,8 +3,8 @@
 #include <string>
 #include <vector>
 
-#include "mail/MailMessage.h"
-#include "smtp/MailError.h"
+#include "mail/AddressParser.h"
+#include "mail/MailError.h"
 
 namespace vellumo {
 namespace {
@@ -19,10 +19,7 @@ class MailboxAccepted : public ::testing::TestWithParam<MailboxCase> {};
 
 TEST_P(MailboxAccepted, GivesNameAndAddress) {
   const MailboxCase& c = GetParam();
-  EmailAddressItem item;
-  item.Name = "old";
-  item.Address = "old@x.fr";
-  item.SetText(c.text);
+  const Mailbox item = ParseMailbox(c.text);
   EXPECT_EQ(item.Name, c.name);
   EXPECT_EQ(item.Address, c.address);
 }
@@ -48,17 +45,14 @@ INSTANTIATE_TEST_SUITE_P(
 
 class MailboxRefused : public ::testing::TestWithParam<const char*> {};
 
-TEST_P(MailboxRefused, ThrowsFrenchErrorAndKeepsItem) {
-  EmailAddressItem item;
-  item.Address = "kept@x.fr";
+TEST_P(MailboxRefused, ThrowsFrenchError) {
   try {
-    item.SetText(GetParam());
+    ParseMailbox(GetParam());
     FAIL() << "accepted: " << GetParam();
   } catch (const MailError& error) {
     EXPECT_EQ(std::string(error.what()).rfind("Erreur : l'adresse e-mail \"", 0), 0u)
         << error.what();
   }
-  EXPECT_EQ(item.Address, "kept@x.fr");
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -83,9 +77,8 @@ TEST(MailboxError, QuotesTheTextPrintableAndCut) {
       {std::string(199, 'z') + "é", std::string(199, 'z') + "..."},
   };
   for (const Case& c : cases) {
-    EmailAddressItem item;
     try {
-      item.SetText(c.text);
+      ParseMailbox(c.text);
       ADD_FAILURE() << "accepted: " << c.text;
     } catch (const MailError& error) {
       EXPECT_EQ(error.what(),
@@ -103,11 +96,8 @@ class ListAccepted : public ::testing::TestWithParam<ListCase> {};
 
 TEST_P(ListAccepted, GivesEveryAddressInOrder) {
   const ListCase& c = GetParam();
-  EmailAddressList list;
-  list.Add().Address = "old@x.fr";
-  list.SetEMailAddresses(c.text);
   std::vector<std::pair<std::string, std::string>> got;
-  for (const EmailAddressItem& item : list.Items()) got.emplace_back(item.Name, item.Address);
+  for (const Mailbox& item : ParseMailboxList(c.text)) got.emplace_back(item.Name, item.Address);
   EXPECT_EQ(got, c.expected);
 }
 
@@ -129,8 +119,7 @@ INSTANTIATE_TEST_SUITE_P(
 class ListRefused : public ::testing::TestWithParam<const char*> {};
 
 TEST_P(ListRefused, ThrowsFrenchError) {
-  EmailAddressList list;
-  EXPECT_THROW(list.SetEMailAddresses(GetParam()), MailError) << GetParam();
+  EXPECT_THROW(ParseMailboxList(GetParam()), MailError) << GetParam();
 }
 
 INSTANTIATE_TEST_SUITE_P(Table, ListRefused,
@@ -140,13 +129,33 @@ INSTANTIATE_TEST_SUITE_P(Table, ListRefused,
                                            "a@b.fr c@d.fr"));
 
 TEST(ListError, QuotesTheFaultyPiece) {
-  EmailAddressList list;
   try {
-    list.SetEMailAddresses("a@b.fr; faux ; c@d.fr");
+    ParseMailboxList("a@b.fr; faux ; c@d.fr");
     FAIL();
   } catch (const MailError& error) {
     EXPECT_STREQ(error.what(), "Erreur : l'adresse e-mail \"faux\" n'est pas valide.");
   }
+}
+
+// Copy lists: with a ";" every piece is one mailbox, whatever it holds.
+TEST(SplitAddresses, CutsAtEverySemicolonWhenThereIsOne) {
+  const std::pair<const char*, std::vector<std::string>> accepted[] = {
+      {"a@x.fr;b@x.fr;", {"a@x.fr", "b@x.fr"}},
+      {";a@x.fr;;  ; b@x.fr", {"a@x.fr", "b@x.fr"}},
+      {"a@x.fr; Jean <b@x.fr>", {"a@x.fr", "Jean|b@x.fr"}},
+      {"a@x.fr, Jean <b@x.fr>", {"a@x.fr", "Jean|b@x.fr"}},  // no ";": a list
+      {"\"Dupont, Jean\" <j@x.fr>", {"Dupont, Jean|j@x.fr"}},
+      {"", {}},
+      {";", {}},
+  };
+  for (const auto& [text, expected] : accepted) {
+    std::vector<std::string> got;
+    for (const Mailbox& m : SplitAddresses(text))
+      got.push_back(m.Name.empty() ? m.Address : m.Name + "|" + m.Address);
+    EXPECT_EQ(got, expected) << text;
+  }
+  for (const char* text : {"a@x.fr, b@x.fr; c@x.fr", "\"Martin; Luc\" <c@d.fr>", "a@x.fr; faux"})
+    EXPECT_THROW(SplitAddresses(text), MailError) << text;
 }
 
 }  // namespace

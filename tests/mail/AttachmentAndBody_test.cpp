@@ -3,11 +3,14 @@
 #include <string>
 #include <vector>
 
-#include "mail/MessageWireFormat.h"
-#include "tests/mail/PythonEmailReader.h"
+#include "fakes/SentMailReader.h"
+#include "mail/AttachmentHeaders.h"
+#include "tests/mail/ComposeFromIni.h"
 
 namespace vellumo {
 namespace {
+
+using testing::ReadHeaderLines;
 
 TEST(ContentTypes, ByExtensionIgnoringCase) {
   const std::vector<std::pair<std::string, std::string>> cases = {
@@ -61,65 +64,48 @@ TEST(AttachmentDisposition, PythonReadsTheExactName) {
       EXPECT_LE(end - start, 78u) << header;
       start = end + 2;
     }
-    const auto decoded = test::DecodeWithPython(
-        test::RawMessage({"Content-Type: application/pdf", header}));
-    EXPECT_EQ(decoded.FileName, name) << header;
-    EXPECT_EQ(decoded.Defects, 0) << header;
+    const auto decoded = ReadHeaderLines({"Content-Type: application/pdf", header});
+    EXPECT_EQ(decoded.at("attachment-name"), name) << header;
+    EXPECT_EQ(decoded.at("defects"), "0") << header;
   }
 }
 
-TEST(MessageModel, ClearAndAttachment) {
-  MailMessage message;
-  message.From.SetText("Ventes <ventes@exemple.fr>");
-  message.ReplyTo.SetEMailAddresses("a@b.fr");
-  message.ReceiptRecipient.SetText("a@b.fr");
-  message.Recipients.SetEMailAddresses("a@b.fr");
-  message.CCList.Add().Address = "c@d.fr";
-  message.BccList.Add().Address = "e@f.fr";
-  message.Subject = "x";
-  message.Priority = 0;
-  message.Body = {"ligne"};
-  message.AddAttachment("/tmp/a.pdf");
-  message.Clear();
-  EXPECT_TRUE(message.From.IsEmpty());
-  EXPECT_TRUE(message.ReplyTo.Empty());
-  EXPECT_TRUE(message.ReceiptRecipient.IsEmpty());
-  EXPECT_TRUE(message.Recipients.Empty());
-  EXPECT_TRUE(message.CCList.Empty());
-  EXPECT_TRUE(message.BccList.Empty());
-  EXPECT_EQ(message.Subject, "");
-  EXPECT_EQ(message.Priority, 2);
-  EXPECT_TRUE(message.Body.empty());
-  EXPECT_EQ(message.Attachment(), nullptr);
-
-  const std::vector<std::pair<std::string, std::string>> paths = {
-      {"/srv/docs/Commande 42.pdf", "Commande 42.pdf"},
-      {"C:\\Documents\\Commande été.pdf", "Commande été.pdf"},
-      {"C:\\mixte/dossier\\fichier.pdf", "fichier.pdf"},
-      {"seul.pdf", "seul.pdf"},
-      {"/dossier/", ""},
-      {"", ""},
+// The document is named by the host apart from its path, which is only
+// read when the message is sent.
+TEST(MessageAttachment, NamedApartFromItsPath) {
+  struct Case {
+    const char* keys;
+    MessageAttachment expected;
   };
-  for (const auto& [path, name] : paths) {
-    AttachmentFile* attachment = message.AddAttachment(path);
-    ASSERT_EQ(attachment, message.Attachment());
-    EXPECT_EQ(attachment->StoredPath, path);
-    EXPECT_EQ(attachment->FileName, name) << path;
+  const Case cases[] = {
+      {"FilePath=/srv/c42.pdf\nFileName=Commande n°42 été.pdf",
+       {"/srv/c42.pdf", "Commande n°42 été.pdf", "application/pdf", ""}},
+      {"FilePath=/srv/c42.pdf", {"/srv/c42.pdf", "", "application/octet-stream", ""}},
+      {"FileName=Commande.txt", {"", "Commande.txt", "text/plain", ""}},
+  };
+  for (const Case& c : cases) {
+    const auto attachment =
+        test::Compose("AdresseEnvoi=v@x.fr\nEnvoyerA=a@b.fr\n" + std::string(c.keys)).Attachment();
+    ASSERT_TRUE(attachment.has_value()) << c.keys;
+    EXPECT_EQ(attachment->Path, c.expected.Path) << c.keys;
+    EXPECT_EQ(attachment->Name, c.expected.Name) << c.keys;
+    EXPECT_EQ(attachment->ContentType, c.expected.ContentType) << c.keys;
+    EXPECT_EQ(attachment->Disposition, AttachmentDispositionHeader(c.expected.Name)) << c.keys;
   }
 }
 
+// Each EmailCorps key is one line, its text after the first "="; a CR inside
+// a value still reaches the wire as CRLF.
 TEST(BodyText, LinesJoinedWithCrlf) {
-  const std::vector<std::pair<std::vector<std::string>, std::string>> cases = {
-      {{}, ""},
-      {{""}, ""},
-      {{"Bonjour,", "", "Cordialement."}, "Bonjour,\r\n\r\nCordialement."},
-      {{"été €", ".point"}, "été €\r\n.point"},
-      {{"a\nb", "c\r\nd", "e\rf"}, "a\r\nb\r\nc\r\nd\r\ne\r\nf"},
+  const std::vector<std::pair<std::string, std::string>> cases = {
+      {"", ""},
+      {"L1=", ""},
+      {"L1=Bonjour,\nL2=\nL3=Cordialement.", "Bonjour,\r\n\r\nCordialement."},
+      {"L1=Total = 42 €\nL2=.point\nL3==début", "Total = 42 €\r\n.point\r\n=début"},
+      {"L1=a\rb\nL2=c\r\rd", "a\r\nb\r\nc\r\n\r\nd"},
   };
-  for (const auto& [lines, text] : cases) {
-    MailMessage message;
-    message.Body = lines;
-    EXPECT_EQ(BuildBodyText(message), text);
+  for (const auto& [body, text] : cases) {
+    EXPECT_EQ(test::Compose("AdresseEnvoi=v@x.fr\nEnvoyerA=a@b.fr", body).Body(), text) << body;
   }
 }
 

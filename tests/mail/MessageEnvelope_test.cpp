@@ -4,8 +4,8 @@
 #include <string>
 #include <vector>
 
-#include "mail/MessageWireFormat.h"
-#include "smtp/MailError.h"
+#include "mail/MailError.h"
+#include "tests/mail/ComposeFromIni.h"
 
 namespace vellumo {
 namespace {
@@ -18,78 +18,90 @@ std::string RowName(std::string label) {
   return label;
 }
 
-// Lists filled raw, one piece each, the way ";"-cut copies are filled.
-void FillRaw(EmailAddressList& list, const std::vector<std::string>& pieces) {
-  for (const std::string& piece : pieces) list.Add().Address = piece;
+// The host's Email keys for a sender, recipients, copies and blind copies.
+std::string EmailKeys(const std::string& from, const std::string& to, const std::string& cc,
+                      const std::string& bcc) {
+  return "AdresseEnvoi=" + from + "\nEnvoyerA=" + to + "\nCc=" + cc + "\nCci=" + bcc;
 }
 
 struct EnvelopeCase {
   const char* label;
   std::string from;
-  std::string to;  // through the list parser
-  std::vector<std::string> cc;   // raw entries
-  std::vector<std::string> bcc;  // raw entries
+  std::string to;
+  std::string cc;
+  std::string bcc;
   std::string mailFrom;
   std::vector<std::string> recipients;
+  std::string needsSmtpUtf8;
 };
 
 class EnvelopeBuilt : public ::testing::TestWithParam<EnvelopeCase> {};
 
 TEST_P(EnvelopeBuilt, HoldsBareAddressesInOrder) {
   const EnvelopeCase& c = GetParam();
-  MailMessage message;
-  message.From.SetText(c.from);
-  message.Recipients.SetEMailAddresses(c.to);
-  FillRaw(message.CCList, c.cc);
-  FillRaw(message.BccList, c.bcc);
-  const MailEnvelope envelope = BuildEnvelope(message);
+  const MessageEnvelope envelope = test::Compose(EmailKeys(c.from, c.to, c.cc, c.bcc)).Envelope();
   EXPECT_EQ(envelope.MailFrom, c.mailFrom);
   EXPECT_EQ(envelope.Recipients, c.recipients);
+  EXPECT_EQ(envelope.NeedsSmtpUtf8, c.needsSmtpUtf8);
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Table, EnvelopeBuilt,
     ::testing::Values(
-        EnvelopeCase{"plain", "Ventes <ventes@x.fr>", "a@b.fr", {}, {}, "ventes@x.fr", {"a@b.fr"}},
+        EnvelopeCase{"plain", "Ventes <ventes@x.fr>", "a@b.fr", "", "", "ventes@x.fr", {"a@b.fr"}, ""},
         EnvelopeCase{"to cc bcc order",
                      "v@x.fr",
                      "Jean <a@b.fr>, c@d.fr",
-                     {"e@f.fr"},
-                     {"g@h.fr"},
+                     "e@f.fr",
+                     "g@h.fr",
                      "v@x.fr",
-                     {"a@b.fr", "c@d.fr", "e@f.fr", "g@h.fr"}},
-        EnvelopeCase{"bcc only", "v@x.fr", "", {}, {"secret@x.fr"}, "v@x.fr", {"secret@x.fr"}},
-        EnvelopeCase{"raw pieces trimmed and blanks skipped",
+                     {"a@b.fr", "c@d.fr", "e@f.fr", "g@h.fr"}, ""},
+        EnvelopeCase{"bcc only", "v@x.fr", "", "", "secret@x.fr", "v@x.fr", {"secret@x.fr"}, ""},
+        EnvelopeCase{"copy pieces trimmed and blanks skipped",
                      "v@x.fr",
                      "a@b.fr",
-                     {"c@d.fr", " e@f.fr", "", "  "},
-                     {"g@h.fr\t"},
+                     "c@d.fr; e@f.fr;;  ",
+                     "g@h.fr\t;",
                      "v@x.fr",
-                     {"a@b.fr", "c@d.fr", "e@f.fr", "g@h.fr"}},
+                     {"a@b.fr", "c@d.fr", "e@f.fr", "g@h.fr"}, ""},
         EnvelopeCase{"duplicates ignoring case",
                      "v@x.fr",
                      "a@b.fr; A@B.FR",
-                     {"a@B.fr", "c@d.fr"},
-                     {"C@d.fr", "a@b.fr"},
+                     "a@B.fr;c@d.fr",
+                     "C@d.fr;a@b.fr",
                      "v@x.fr",
-                     {"a@b.fr", "c@d.fr"}},
-        EnvelopeCase{"raw pieces with display names",
+                     {"a@b.fr", "c@d.fr"}, ""},
+        EnvelopeCase{"copy pieces with display names",
                      "v@x.fr",
                      "",
-                     {"Jean <c@d.fr>", " \"Dupont, Paul\" <e@f.fr>"},
-                     {" Archives <g@h.fr>"},
+                     "Jean <c@d.fr>; \"Dupont, Paul\" <e@f.fr>",
+                     " Archives <g@h.fr>;",
                      "v@x.fr",
-                     {"c@d.fr", "e@f.fr", "g@h.fr"}},
-        EnvelopeCase{"domains in ascii form", "v@bücher.de", "josé@straße.de", {}, {},
-                     "v@xn--bcher-kva.de", {"josé@xn--strae-oqa.de"}}),
+                     {"c@d.fr", "e@f.fr", "g@h.fr"}, ""},
+        EnvelopeCase{"domains in ascii form",
+                     "v@bücher.de",
+                     "josé@straße.de",
+                     "",
+                     "",
+                     "v@xn--bcher-kva.de",
+                     {"josé@xn--strae-oqa.de"},
+                     "josé@xn--strae-oqa.de"},
+        EnvelopeCase{"utf-8 sender named first",
+                     "jérôme@x.fr",
+                     "josé@b.fr",
+                     "",
+                     "",
+                     "jérôme@x.fr",
+                     {"josé@b.fr"},
+                     "jérôme@x.fr"}),
     [](const auto& row) { return RowName(row.param.label); });
 
 struct RefusalCase {
   const char* label;
-  std::string fromAddress;  // raw
-  std::vector<std::string> to;
-  std::vector<std::string> cc;
-  std::vector<std::string> bcc;
+  std::string from;
+  std::string to;
+  std::string cc;
+  std::string bcc;
   std::string message;
 };
 
@@ -97,13 +109,8 @@ class EnvelopeRefused : public ::testing::TestWithParam<RefusalCase> {};
 
 TEST_P(EnvelopeRefused, ThrowsFrenchError) {
   const RefusalCase& c = GetParam();
-  MailMessage message;
-  message.From.Address = c.fromAddress;
-  FillRaw(message.Recipients, c.to);
-  FillRaw(message.CCList, c.cc);
-  FillRaw(message.BccList, c.bcc);
   try {
-    BuildEnvelope(message);
+    test::Compose(EmailKeys(c.from, c.to, c.cc, c.bcc));
     FAIL() << "accepted";
   } catch (const MailError& error) {
     EXPECT_EQ(error.what(), c.message);
@@ -119,22 +126,21 @@ std::string Invalid(const std::string& quoted) {
 INSTANTIATE_TEST_SUITE_P(
     Table, EnvelopeRefused,
     ::testing::Values(
-        RefusalCase{"no sender", "", {"a@b.fr"}, {}, {}, kNoSender},
-        RefusalCase{"blank sender", "  ", {"a@b.fr"}, {}, {}, kNoSender},
-        RefusalCase{"no recipient", "v@x.fr", {}, {}, {}, kNoRecipient},
-        RefusalCase{"blank recipients only", "v@x.fr", {""}, {" "}, {"\t"}, kNoRecipient},
-        RefusalCase{"sender with crlf", "v@x.fr\r\nRCPT TO:<z@z.fr>", {"a@b.fr"}, {}, {},
-                    Invalid("v@x.fr  RCPT TO:<z@z.fr>")},
-        RefusalCase{"cc with lf", "v@x.fr", {"a@b.fr"}, {"c@d.fr\nx"}, {}, Invalid("c@d.fr x")},
-        RefusalCase{"bcc with nul", "v@x.fr", {"a@b.fr"}, {}, {std::string("g@h.fr\0x", 8)},
+        RefusalCase{"no sender", "", "a@b.fr", "", "", kNoSender},
+        RefusalCase{"blank sender", "  ", "a@b.fr", "", "", kNoSender},
+        RefusalCase{"no recipient", "v@x.fr", "", "", "", kNoRecipient},
+        RefusalCase{"blank recipients only", "v@x.fr", " ; ", " ;", ";\t", kNoRecipient},
+        RefusalCase{"sender with cr", "v@x.fr\rRCPT TO:<z@z.fr>", "a@b.fr", "", "",
+                    Invalid("v@x.fr RCPT TO:<z@z.fr>")},
+        RefusalCase{"cc with cr", "v@x.fr", "a@b.fr", "a@b.fr;c@d.fr\rx", "", Invalid("c@d.fr x")},
+        RefusalCase{"bcc with nul", "v@x.fr", "a@b.fr", "", std::string("g@h.fr\0x;", 9),
                     Invalid("g@h.fr x")},
-        RefusalCase{"cc without at", "v@x.fr", {"a@b.fr"}, {"dupont"}, {}, Invalid("dupont")},
-        RefusalCase{"cc with unclosed bracket", "v@x.fr", {"a@b.fr"}, {"Jean <c@d.fr"}, {},
+        RefusalCase{"cc without at", "v@x.fr", "a@b.fr", "dupont;", "", Invalid("dupont")},
+        RefusalCase{"cc with unclosed bracket", "v@x.fr", "a@b.fr", "Jean <c@d.fr;", "",
                     Invalid("Jean <c@d.fr")},
-        RefusalCase{"bcc with inner blank", "v@x.fr", {"a@b.fr"}, {}, {" g h@x.fr"},
+        RefusalCase{"bcc with inner blank", "v@x.fr", "a@b.fr", "", " g h@x.fr;",
                     Invalid("g h@x.fr")},
-        RefusalCase{"domain without ascii form", "v@x.fr", {"a@☃.fr"}, {}, {},
-                    Invalid("a@☃.fr")}),
+        RefusalCase{"domain without ascii form", "v@x.fr", "a@☃.fr", "", "", Invalid("a@☃.fr")}),
     [](const auto& row) { return RowName(row.param.label); });
 
 }  // namespace

@@ -5,103 +5,108 @@
 #include <string>
 #include <vector>
 
-#include "mail/MessageWireFormat.h"
-#include "tests/mail/PythonEmailReader.h"
+#include "fakes/SentMailReader.h"
+#include "mail/MailDate.h"
+#include "mail/MessageId.h"
+#include "tests/mail/ComposeFromIni.h"
 
 namespace vellumo {
 namespace {
 
-constexpr std::time_t kNow = 1709647629;  // Tue, 05 Mar 2024 14:07:09 UTC
-
-std::string NameOf(const std::string& header) { return header.substr(0, header.find(':')); }
+using test::HeaderOf;
+using test::kNow;
+using testing::HeaderValue;
+using testing::MailboxesOf;
+using testing::ReadHeaderLines;
 
 std::vector<std::string> Names(const std::vector<std::string>& headers) {
   std::vector<std::string> names;
-  for (const std::string& header : headers) names.push_back(NameOf(header));
+  for (const std::string& header : headers) names.push_back(header.substr(0, header.find(':')));
   return names;
 }
 
-std::string Find(const std::vector<std::string>& headers, const std::string& name) {
-  for (const std::string& header : headers) {
-    if (NameOf(header) == name) return header;
-  }
-  return "<absent>";
-}
-
-MailMessage FullMessage() {
-  MailMessage message;
-  message.From.SetText("Ventes <ventes@exemple.fr>");
-  message.ReplyTo.SetEMailAddresses("Ventes <ventes@exemple.fr>");
-  message.ReceiptRecipient.SetText("Ventes <ventes@exemple.fr>");
-  message.Recipients.SetEMailAddresses("client@exemple.fr");
-  message.CCList.Add().Address = "copie@exemple.fr";
-  message.CCList.Add().Address = " copie2@exemple.fr";
-  message.CCList.Add().Address = "";
-  message.BccList.Add().Address = "cache@exemple.fr";
-  message.Subject = "Commande";
-  return message;
-}
+const std::string kFullMessage =
+    "AdresseEnvoi=Ventes <ventes@exemple.fr>\nAvecAR=1\nEnvoyerA=client@exemple.fr\n"
+    "Cc=copie@exemple.fr; copie2@exemple.fr;\nCci=cache@exemple.fr\nObjet=Commande\n";
 
 TEST(TopLevelHeaders, OrderAndPresence) {
-  struct Case {
-    const char* label;
-    void (*change)(MailMessage&);
-    std::vector<std::string> names;
-  };
-  const std::vector<std::string> all = {"Date",       "From",         "Reply-To",
-                                        "To",         "Cc",           "Subject",
-                                        "Message-ID", "MIME-Version", "X-Priority",
-                                        "X-MSMail-Priority", "Importance",
-                                        "Disposition-Notification-To"};
-  const std::vector<Case> cases = {
-      {"everything", [](MailMessage&) {}, all},
-      {"no receipt, reply-to or cc",
-       [](MailMessage& m) {
-         m.ReceiptRecipient = {};
-         m.ReplyTo.Clear();
-         m.CCList.Clear();
-       },
-       {"Date", "From", "To", "Subject", "Message-ID", "MIME-Version", "X-Priority",
+  const std::pair<std::string, std::vector<std::string>> cases[] = {
+      {kFullMessage,
+       {"Date", "From", "Reply-To", "To", "Cc", "Subject", "Message-ID", "MIME-Version",
+        "X-Priority", "X-MSMail-Priority", "Importance", "Disposition-Notification-To"}},
+      {"AdresseEnvoi=Ventes <ventes@exemple.fr>\nEnvoyerA=client@exemple.fr\n"
+       "Cci=cache@exemple.fr",
+       {"Date", "From", "Reply-To", "To", "Subject", "Message-ID", "MIME-Version", "X-Priority",
         "X-MSMail-Priority", "Importance"}},
-      {"blank cc entries only",
-       [](MailMessage& m) {
-         m.CCList.Clear();
-         m.CCList.Add().Address = " ";
-         m.ReceiptRecipient = {};
-       },
+      {"AdresseEnvoi=ventes@exemple.fr\nEnvoyerA=client@exemple.fr\nCc= ; ;",
        {"Date", "From", "Reply-To", "To", "Subject", "Message-ID", "MIME-Version", "X-Priority",
         "X-MSMail-Priority", "Importance"}},
   };
-  for (const Case& c : cases) {
-    MailMessage message = FullMessage();
-    c.change(message);
-    EXPECT_EQ(Names(BuildTopLevelHeaders(message, kNow, "exemple.fr")), c.names) << c.label;
+  for (const auto& [email, names] : cases) {
+    EXPECT_EQ(Names(test::Compose(email).Headers()), names) << email;
   }
 }
 
 TEST(TopLevelHeaders, ValuesAsPythonReadsThem) {
-  const auto headers = BuildTopLevelHeaders(FullMessage(), kNow, "exemple.fr");
-  const auto decoded = test::DecodeWithPython(test::RawMessage(headers));
-  EXPECT_EQ(decoded.Defects, 0);
-  EXPECT_EQ(decoded.Header("Date"), "Tue, 05 Mar 2024 14:07:09 +0000");
-  EXPECT_EQ(decoded.Header("From"), "Ventes <ventes@exemple.fr>");
-  EXPECT_EQ(decoded.Header("To"), "client@exemple.fr");
-  EXPECT_EQ(decoded.Header("Cc"), "copie@exemple.fr, copie2@exemple.fr");
-  EXPECT_EQ(decoded.Header("Bcc"), "<absent>");
-  EXPECT_EQ(decoded.Header("Disposition-Notification-To"), "Ventes <ventes@exemple.fr>");
-  EXPECT_EQ(decoded.Header("MIME-Version"), "1.0");
+  const auto headers = test::Compose(kFullMessage).Headers();
+  const auto decoded = ReadHeaderLines(headers);
+  EXPECT_EQ(decoded.at("defects"), "0");
+  EXPECT_EQ(HeaderValue(decoded, "Date"), "Tue, 05 Mar 2024 14:07:09 +0000");
+  EXPECT_EQ(HeaderValue(decoded, "From"), "Ventes <ventes@exemple.fr>");
+  EXPECT_EQ(HeaderValue(decoded, "Reply-To"), "Ventes <ventes@exemple.fr>");
+  EXPECT_EQ(HeaderValue(decoded, "To"), "client@exemple.fr");
+  EXPECT_EQ(HeaderValue(decoded, "Cc"), "copie@exemple.fr, copie2@exemple.fr");
+  EXPECT_EQ(HeaderValue(decoded, "Bcc"), "<absent>");
+  EXPECT_EQ(HeaderValue(decoded, "Disposition-Notification-To"), "Ventes <ventes@exemple.fr>");
+  EXPECT_EQ(HeaderValue(decoded, "MIME-Version"), "1.0");
+  // The sender's domain names the Message-ID.
+  EXPECT_TRUE(
+      std::regex_match(HeaderValue(decoded, "Message-ID"), std::regex("<[0-9a-f.]+@exemple\\.fr>")))
+      << HeaderValue(decoded, "Message-ID");
   for (const std::string& header : headers) {
     EXPECT_EQ(header.find("cache@"), std::string::npos) << header;
   }
 }
 
 TEST(TopLevelHeaders, BlindCopiesOnlyGiveUndisclosedRecipients) {
-  MailMessage message;
-  message.From.SetText("ventes@exemple.fr");
-  message.BccList.SetEMailAddresses("cache@exemple.fr");
-  const auto headers = BuildTopLevelHeaders(message, kNow, "exemple.fr");
-  EXPECT_EQ(Find(headers, "To"), "To: undisclosed-recipients:;");
-  EXPECT_EQ(Find(headers, "Cc"), "<absent>");
+  const OutgoingMessage message =
+      test::Compose("AdresseEnvoi=ventes@exemple.fr\nCci=cache@exemple.fr");
+  EXPECT_EQ(HeaderOf(message, "To"), "To: undisclosed-recipients:;");
+  EXPECT_EQ(HeaderOf(message, "Cc"), "<absent>");
+}
+
+TEST(TopLevelHeaders, ReadReceiptOnlyWhenAsked) {
+  const std::pair<const char*, bool> cases[] = {
+      {"AvecAR=1", true}, {"AvecAR=0", false}, {"AvecAR=yes", false}, {"", false}};
+  for (const auto& [line, asked] : cases) {
+    const OutgoingMessage message = test::Compose(
+        "AdresseEnvoi=ventes@exemple.fr\nEnvoyerA=client@exemple.fr\n" + std::string(line));
+    EXPECT_EQ(HeaderOf(message, "Disposition-Notification-To"),
+              asked ? "Disposition-Notification-To: ventes@exemple.fr" : "<absent>")
+        << line;
+  }
+}
+
+TEST(TopLevelHeaders, ReplyAndReceiptTakeTheSenderMailboxUnlessItIsAList) {
+  const std::pair<const char*, std::vector<std::string>> cases[] = {
+      {"Dupont, Jean <jean@exemple.fr>", {"Dupont, Jean|jean@exemple.fr"}},
+      {"\"Dupont, Jean\" <jean@exemple.fr>", {"Dupont, Jean|jean@exemple.fr"}},
+      // A text that reads as a list stays a list.
+      {"ventes@exemple.fr, Jean <jean@exemple.fr>", {"|ventes@exemple.fr", "Jean|jean@exemple.fr"}},
+  };
+  for (const auto& [sender, replyTo] : cases) {
+    const auto headers =
+        test::Compose("AdresseEnvoi=" + std::string(sender) + "\nEnvoyerA=c@exemple.fr\nAvecAR=1")
+            .Headers();
+    const auto decoded = ReadHeaderLines(headers);
+    std::vector<std::string> got;
+    for (const auto& mailbox : MailboxesOf(decoded, "Reply-To"))
+      got.push_back(mailbox.DisplayName + "|" + mailbox.Address);
+    EXPECT_EQ(got, replyTo) << sender;
+    EXPECT_EQ(MailboxesOf(decoded, "From").at(0).Address, "jean@exemple.fr") << sender;
+    EXPECT_EQ(HeaderValue(decoded, "Disposition-Notification-To"), HeaderValue(decoded, "From"))
+        << sender;
+  }
 }
 
 TEST(MailDate, FormatsUtcDates) {
@@ -115,10 +120,7 @@ TEST(MailDate, FormatsUtcDates) {
       {951782400, "Tue, 29 Feb 2000 00:00:00 +0000"},
       {4102444799, "Thu, 31 Dec 2099 23:59:59 +0000"},
   };
-  for (const Case& c : cases) {
-    MailMessage message;
-    EXPECT_EQ(BuildTopLevelHeaders(message, c.when, "")[0], std::string("Date: ") + c.text);
-  }
+  for (const Case& c : cases) EXPECT_EQ(FormatMailDate(c.when), c.text);
 }
 
 TEST(MessageId, UniqueAndOnTheGivenDomain) {
@@ -127,45 +129,51 @@ TEST(MessageId, UniqueAndOnTheGivenDomain) {
     const char* used;
   };
   const Case cases[] = {
-      {"exemple.fr", "exemple.fr"},   {" mail.exemple.fr ", "mail.exemple.fr"},
-      {"", "vellumo.localhost"},      {"bad domain", "vellumo.localhost"},
-      {"x>y", "vellumo.localhost"},   {"bücher.de", "vellumo.localhost"},
+      {"exemple.fr", "exemple.fr"}, {" mail.exemple.fr ", "mail.exemple.fr"},
+      {"", "vellumo.localhost"},    {"bad domain", "vellumo.localhost"},
+      {"x>y", "vellumo.localhost"}, {"bücher.de", "vellumo.localhost"},
   };
   std::set<std::string> seen;
-  MailMessage message;
   for (const Case& c : cases) {
     for (int i = 0; i < 3; ++i) {
-      const std::string header = Find(BuildTopLevelHeaders(message, kNow, c.domain), "Message-ID");
-      const std::regex shape("Message-ID: <[0-9a-f.]+@" + std::regex_replace(
-                                 std::string(c.used), std::regex("\\."), "\\.") + ">");
-      EXPECT_TRUE(std::regex_match(header, shape)) << header;
-      EXPECT_TRUE(seen.insert(header).second) << header;
+      const std::string id = MakeMessageId(kNow, c.domain);
+      const std::regex shape(
+          "<[0-9a-f.]+@" + std::regex_replace(std::string(c.used), std::regex("\\."), "\\.") + ">");
+      EXPECT_TRUE(std::regex_match(id, shape)) << id;
+      EXPECT_TRUE(seen.insert(id).second) << id;
     }
   }
 }
 
+// The host's level keeps its low eight bits; levels past the fifth are sent
+// as normal.
 TEST(PriorityHeaders, FiveLevelsAndNormalOtherwise) {
   struct Case {
-    unsigned priority;
+    const char* line;
     const char* xPriority;
     const char* msMail;
     const char* importance;
   };
   const Case cases[] = {
-      {0, "1 (Highest)", "High", "high"}, {1, "2 (High)", "High", "high"},
-      {2, "3 (Normal)", "Normal", "normal"}, {3, "4 (Low)", "Low", "low"},
-      {4, "5 (Lowest)", "Low", "low"},     {5, "3 (Normal)", "Normal", "normal"},
-      {255, "3 (Normal)", "Normal", "normal"},
+      {"", "3 (Normal)", "Normal", "normal"},
+      {"Priorite=0", "1 (Highest)", "High", "high"},
+      {"Priorite=1", "2 (High)", "High", "high"},
+      {"Priorite=2", "3 (Normal)", "Normal", "normal"},
+      {"Priorite=3", "4 (Low)", "Low", "low"},
+      {"Priorite=4", "5 (Lowest)", "Low", "low"},
+      {"Priorite=5", "3 (Normal)", "Normal", "normal"},
+      {"Priorite=255", "3 (Normal)", "Normal", "normal"},
+      {"Priorite=257", "2 (High)", "High", "high"},
+      {"Priorite=-1", "3 (Normal)", "Normal", "normal"},
   };
   for (const Case& c : cases) {
-    MailMessage message;
-    message.Priority = static_cast<std::uint8_t>(c.priority);
-    const auto headers = BuildTopLevelHeaders(message, kNow, "");
-    EXPECT_EQ(Find(headers, "X-Priority"), std::string("X-Priority: ") + c.xPriority) << c.priority;
-    EXPECT_EQ(Find(headers, "X-MSMail-Priority"), std::string("X-MSMail-Priority: ") + c.msMail)
-        << c.priority;
-    EXPECT_EQ(Find(headers, "Importance"), std::string("Importance: ") + c.importance)
-        << c.priority;
+    const OutgoingMessage message =
+        test::Compose("AdresseEnvoi=v@exemple.fr\nEnvoyerA=c@exemple.fr\n" + std::string(c.line));
+    EXPECT_EQ(HeaderOf(message, "X-Priority"), std::string("X-Priority: ") + c.xPriority) << c.line;
+    EXPECT_EQ(HeaderOf(message, "X-MSMail-Priority"), std::string("X-MSMail-Priority: ") + c.msMail)
+        << c.line;
+    EXPECT_EQ(HeaderOf(message, "Importance"), std::string("Importance: ") + c.importance)
+        << c.line;
   }
 }
 

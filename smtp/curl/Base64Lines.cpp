@@ -1,4 +1,4 @@
-#include "mail/Base64Lines.h"
+#include "smtp/curl/Base64Lines.h"
 
 #include <algorithm>
 

@@ -1,12 +1,12 @@
 // The send procedure with a scripted client: its outcomes, marks and cursor,
-// and the message it builds from the host's file.
+// and what it keeps of the host's file for the manual save.
 #include <gtest/gtest.h>
 
 #include <functional>
 #include <set>
 
 #include "fakes/RunHarness.h"
-#include "mail/MailMessage.h"
+#include "mail/OutgoingMessage.h"
 #include "smtp/TSMTPConfig.h"
 
 namespace vellumo::testing {
@@ -106,107 +106,44 @@ TEST_P(DeliverMessageTest, OutcomeMarksAndCursor) {
 INSTANTIATE_TEST_SUITE_P(Outcomes, DeliverMessageTest, ::testing::ValuesIn(kDeliveries),
                          [](const auto& row) { return std::string(row.param.name); });
 
-// Sends the message built from `email` (keys of section Email) and
-// `body` (section EmailCorps, may be empty) and returns what the client got.
-MailMessage Sent(const std::string& email, const std::string& body = "",
-                 RunHarness* keep = nullptr, const std::string& sender = "ventes@exemple.fr") {
-  RunHarness local;
-  RunHarness& run = keep ? *keep : local;
+// Sends the message built from `email` (keys of section Email) and returns
+// what the client got.
+OutgoingMessage Sent(const std::string& email, RunHarness& run) {
   run.clients.prototype.connected = true;
-  run.WriteIni("[Email]\nAdresseEnvoi=" + sender + "\nEnvoyerA=client@exemple.fr\n" + email +
-               "\n" + body);
+  run.WriteIni("[Email]\nAdresseEnvoi=ventes@exemple.fr\nEnvoyerA=client@exemple.fr\n" + email +
+               "\n");
   TSMTPConfig account(run.clients, SmtpAccount());
   run.fiche.DeliverMessage(account);
   EXPECT_FALSE(run.fiche.ErrorFlag()) << run.fiche.ErrorMessage();
   EXPECT_TRUE(run.clients.Last()->sent.has_value());
-  return run.clients.Last()->sent.value_or(MailMessage{});
+  return run.clients.Last()->sent.value_or(OutgoingMessage({}, {}, "", std::nullopt));
 }
 
-TEST(ComposeMessage, PriorityKeepsTheLowEightBits) {
-  const std::pair<const char*, int> cases[] = {
-      {"", 2}, {"Priorite=1", 1}, {"Priorite=258", 2}, {"Priorite=0", 0}, {"Priorite=4", 4}};
-  for (const auto& [line, level] : cases) EXPECT_EQ(Sent(line).Priority, level) << line;
-}
-
-TEST(ComposeMessage, ReadReceiptOnlyWhenAsked) {
-  const std::pair<const char*, bool> cases[] = {
-      {"AvecAR=1", true}, {"AvecAR=0", false}, {"AvecAR=yes", false}, {"", false}};
-  for (const auto& [line, asked] : cases) {
-    const MailMessage message = Sent(line);
-    EXPECT_EQ(message.ReceiptRecipient.Address, asked ? "ventes@exemple.fr" : "") << line;
+TEST(DeliverMessage, DocumentIsKeptForTheManualSaveAndSent) {
+  const std::pair<const char*, const char*> cases[] = {
+      {"FilePath=/srv/c42.pdf", ""},
+      {"FilePath=/srv/c42.pdf\nFileName=Commande n°42 été.pdf", "Commande n°42 été.pdf"}};
+  for (const auto& [keys, name] : cases) {
+    RunHarness run;
+    const OutgoingMessage message = Sent(keys, run);
+    ASSERT_TRUE(message.Attachment().has_value());
+    EXPECT_EQ(message.Attachment()->Path, "/srv/c42.pdf");
+    EXPECT_EQ(message.Attachment()->Name, name);
+    EXPECT_EQ(run.fiche.DocumentPath(), "/srv/c42.pdf");
+    EXPECT_EQ(run.fiche.DocumentFileName(), name);
   }
 }
 
-TEST(ComposeMessage, ReplyAndReceiptTakeTheSenderMailboxUnlessItIsAList) {
-  const std::pair<const char*, std::vector<std::string>> cases[] = {
-      {"Dupont, Jean <jean@exemple.fr>", {"Dupont, Jean|jean@exemple.fr"}},
-      {"\"Dupont, Jean\" <jean@exemple.fr>", {"Dupont, Jean|jean@exemple.fr"}},
-      // A text that reads as a list stays a list.
-      {"ventes@exemple.fr, Jean <jean@exemple.fr>",
-       {"|ventes@exemple.fr", "Jean|jean@exemple.fr"}},
-  };
-  for (const auto& [sender, replyTo] : cases) {
-    const MailMessage message = Sent("AvecAR=1", "", nullptr, sender);
-    std::vector<std::string> got;
-    for (const auto& item : message.ReplyTo.Items()) got.push_back(item.Name + "|" + item.Address);
-    EXPECT_EQ(got, replyTo) << sender;
-    EXPECT_EQ(message.ReceiptRecipient.Name, message.From.Name) << sender;
-    EXPECT_EQ(message.ReceiptRecipient.Address, "jean@exemple.fr") << sender;
-  }
-}
-
-TEST(ComposeMessage, BodyLinesKeepTheirPlaceAfterTheFirstEquals) {
-  const MailMessage message =
-      Sent("", "[EmailCorps]\nL1=Total = 42 €\nL2=\nL3=.point\nL4==début\n");
-  EXPECT_EQ(message.Body,
-            (std::vector<std::string>{"Total = 42 €", "", ".point", "=début"}));
-  EXPECT_TRUE(Sent("").Body.empty());
-}
-
-TEST(ComposeMessage, DocumentNameIsSetApartFromItsPath) {
-  RunHarness run;
-  MailMessage message = Sent("FilePath=/srv/c42.pdf", "", &run);
-  ASSERT_NE(message.Attachment(), nullptr);
-  EXPECT_EQ(message.Attachment()->StoredPath, "/srv/c42.pdf");
-  EXPECT_EQ(message.Attachment()->FileName, "");
-  EXPECT_EQ(run.fiche.DocumentPath(), "/srv/c42.pdf");
-  EXPECT_EQ(run.fiche.DocumentFileName(), "");
-
-  message = Sent("FilePath=/srv/c42.pdf\nFileName=Commande n°42 été.pdf");
-  EXPECT_EQ(message.Attachment()->FileName, "Commande n°42 été.pdf");
-}
-
-TEST(ComposeMessage, CopiesAreCutAtSemicolonsAndKeptAsWritten) {
-  const MailMessage message = Sent("Cc=a@x.fr; b@x.fr\nCci=c@x.fr;;d@x.fr;");
-  std::vector<std::string> cc, bcc;
-  for (const auto& item : message.CCList.Items()) cc.push_back(item.Address);
-  for (const auto& item : message.BccList.Items()) bcc.push_back(item.Address);
-  EXPECT_EQ(cc, (std::vector<std::string>{"a@x.fr", " b@x.fr"}));
-  EXPECT_EQ(bcc, (std::vector<std::string>{"c@x.fr", "", "d@x.fr"}));
-
-  const MailMessage commas = Sent("Cc=a@x.fr, b@x.fr");
-  ASSERT_EQ(commas.CCList.Items().size(), 2u);
-  EXPECT_EQ(commas.CCList.Items()[1].Address, "b@x.fr");
-}
-
-TEST(ComposeMessage, AnUnreadableAddressLeavesWithTheCursorRestored) {
+TEST(DeliverMessage, AnUnreadableAddressLeavesWithTheCursorRestored) {
   RunHarness run;
   run.clients.prototype.connected = true;
-  run.WriteIni("[Email]\nAdresseEnvoi=ventes@exemple.fr\nEnvoyerA=pas une adresse\n");
+  run.WriteIni(
+      "[Email]\nAdresseEnvoi=ventes@exemple.fr\nEnvoyerA=pas une adresse\nFilePath=/srv/c42.pdf\n");
   TSMTPConfig account(run.clients, SmtpAccount());
   EXPECT_THROW(run.fiche.DeliverMessage(account), std::exception);
   EXPECT_EQ(run.toolkit.cursor, CursorKind::Default);
   EXPECT_EQ(run.clients.Last()->CountOf("Send"), 0);
-}
-
-TEST(SplitAddresses, CutsAtEverySemicolon) {
-  const std::pair<const char*, std::vector<std::string>> cases[] = {
-      {"a;b", {"a", "b"}},   {"a;b;", {"a", "b"}}, {"a;;b", {"a", "", "b"}},
-      {";a", {"", "a"}},     {"a; b", {"a", " b"}}, {"a", {"a"}},
-      {"", {}},              {";", {""}},
-  };
-  RunHarness run;
-  for (const auto& [text, pieces] : cases) EXPECT_EQ(run.fiche.SplitAddresses(text), pieces) << text;
+  EXPECT_EQ(run.fiche.DocumentPath(), "/srv/c42.pdf");  // the manual save still finds it
 }
 
 }  // namespace

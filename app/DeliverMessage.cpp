@@ -1,10 +1,15 @@
-// The send procedure: read and build the message, make sure the session is
-// up, send, close, and mark the mail group's steps as they pass.
+// The send procedure: read the host's file, compose the message, make sure
+// the session is up, send, close, and mark the mail group's steps as they
+// pass.
+#include <ctime>
+
 #include "app/ExceptionText.h"
 #include "app/Toolkit.h"
 #include "app/UnitFicheVellumo.h"
-#include "mail/MailMessage.h"
-#include "mail/MessageSettings.h"
+#include "config/IniDocument.h"
+#include "config/IniFile.h"
+#include "config/IniKeys.h"
+#include "mail/ComposeMessage.h"
 #include "smtp/TSMTPConfig.h"
 
 namespace vellumo {
@@ -28,18 +33,32 @@ class HourglassCursor {
 
 }  // namespace
 
+std::unique_ptr<IniDocument> TFicheVellumo::ReadMessageDocument() {
+  // The file is read once, as it is now.
+  auto ini = std::make_unique<IniDocument>(ReadIniDocument(GetConfigPath(), Files()));
+  if (!ini->SectionExists(keys::kEmail)) {
+    RaiseFailure(texts::MissingSection(keys::kEmail));
+    AppendToErrorMessage(texts::kCheckConfiguration);
+    return nullptr;
+  }
+  // Kept before anything can fail, so that the manual save finds them.
+  documentPath_ = ini->ReadString(keys::kEmail, keys::kDocumentPath, "");
+  documentFileName_ = ini->ReadString(keys::kEmail, keys::kDocumentName, "");
+  MarkStepPassed(Step::VellumoReadConf);
+  return ini;
+}
+
 void TFicheVellumo::DeliverMessage(TSMTPConfig& smtp) {
   documentPath_.clear();
   documentFileName_.clear();
 
-  MessageSettings settings;
-  if (!ReadMessageSettings(settings) || ErrorFlag()) return;
+  const std::unique_ptr<IniDocument> ini = ReadMessageDocument();
+  if (!ini || ErrorFlag()) return;
 
   HourglassCursor hourglass(toolkit_);
-  // Declared after the cursor so that it is destroyed before the cursor
-  // returns to the default.
-  std::unique_ptr<MailMessage> message = BuildMessage(settings);
-  if (ErrorFlag()) return;
+  // A message that cannot be composed leaves as a MailError naming the
+  // host's text; the run reports it.
+  const OutgoingMessage message = ComposeMessage(*ini, std::time(nullptr));
   MarkStepPassed(Step::VellumoPreparation);
 
   // Every failure here counts, including a connection lost during the send:
@@ -51,7 +70,7 @@ void TFicheVellumo::DeliverMessage(TSMTPConfig& smtp) {
     }
     if (smtp.Connected()) MarkStepPassed(Step::VellumoConnexion);
     if (!ErrorFlag()) {
-      smtp.Send(*message);
+      smtp.Send(message);
       smtp.Disconnect();
       MarkStepPassed(Step::VellumoResultat);
     }
