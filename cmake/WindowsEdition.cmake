@@ -41,6 +41,9 @@ if(NOT VELLUMO_WINDOWS_CORE_ONLY)
   message(FATAL_ERROR "The Win32 dialog and the Windows file services do not exist yet")
 endif()
 
+# GCC 12 warns falsely about std::string's operator+ at -O3 (GCC bug 105651).
+add_compile_options(-Wno-restrict)
+
 # libcurl as built by scripts/build-windows: its pkg-config file names the
 # Windows libraries the static library needs (ws2_32, crypt32, secur32, ...).
 find_package(PkgConfig REQUIRED)
