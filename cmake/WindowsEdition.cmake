@@ -1,0 +1,106 @@
+# The Windows edition, cross-built by scripts/build-windows with
+# cmake/mingw-w64-x86_64.cmake. libcurl (static, Schannel) and GoogleTest
+# come from the prefix in CMAKE_FIND_ROOT_PATH (build-windows/deps).
+
+# The Win32 dialog and the Windows file services do not exist yet: until
+# they do, only the toolkit-free core and the unit tests that need neither
+# Qt nor POSIX calls are built for Windows.
+option(VELLUMO_WINDOWS_CORE_ONLY "Windows: build only the parts that have a Windows side today" ON)
+
+# Files that still call POSIX (or libidn2, which the Windows build does not
+# have); they stay out of the Windows build until their Windows side exists.
+set(VELLUMO_NOT_ON_WINDOWS
+  app/FileSystemServices.cpp      # O_CLOEXEC/O_NONBLOCK/O_NOCTTY, fchmod, fsync
+  config/AtomicFileWriter.cpp     # pwrite, O_DIRECTORY, lstat/S_ISLNK, mkostemp, fsync
+  config/FileBytes.cpp            # O_CLOEXEC/O_NONBLOCK/O_NOCTTY
+  config/IniWriteFailure.cpp      # EDQUOT
+  mail/AsciiDomain.cpp            # libidn2 (Windows has IdnToAscii)
+  smtp/curl/AttachmentStream.cpp  # O_CLOEXEC/O_NONBLOCK/O_NOCTTY, stat's st_mtim
+  tests/fakes/TempDirectory.cpp   # mkdtemp
+)
+# Unit tests that need one of the files above (mostly through the INI file,
+# which reads with FileBytes and writes with AtomicFileWriter), or call POSIX
+# themselves.
+set(VELLUMO_TESTS_NOT_ON_WINDOWS
+  tests/app/FormActivate_test.cpp            # the INI file; TempDirectory
+  tests/app/OfferManualSave_test.cpp         # FileSystemServices; mkfifo, O_NONBLOCK
+  tests/app/Startup_test.cpp                 # the INI file; TempDirectory
+  tests/config/IniFileRead_test.cpp          # the INI file; mkdtemp
+  tests/config/IniFileWrite_test.cpp         # the INI file; sys/wait.h, fork
+  tests/config/ProvisionalMarker_test.cpp    # the INI file; mkdtemp
+  tests/mail/AttachmentAndBody_test.cpp      # mkstemps, popen of /usr/bin/python3
+  tests/mail/DeliverMessage_test.cpp         # the INI file; TempDirectory
+  tests/mail/HeaderEncoding_test.cpp         # mkstemps, popen of /usr/bin/python3
+  tests/mail/MessageHeaders_test.cpp         # mkstemps, popen of /usr/bin/python3
+  tests/mail/MessageEnvelope_test.cpp        # AsciiDomain (libidn2), through the wire format
+  tests/smtp/CheckSMTPConnection_test.cpp    # the INI file; TempDirectory
+  tests/smtp/SmtpAccount_test.cpp            # the INI file; TempDirectory
+)
+
+if(NOT VELLUMO_WINDOWS_CORE_ONLY)
+  message(FATAL_ERROR "The Win32 dialog and the Windows file services do not exist yet")
+endif()
+
+# GCC 12 warns falsely about std::string's operator+ at -O3 (GCC bug 105651).
+add_compile_options(-Wno-restrict)
+
+# libcurl as built by scripts/build-windows: its pkg-config file names the
+# Windows libraries the static library needs (ws2_32, crypt32, secur32, ...).
+find_package(PkgConfig REQUIRED)
+list(TRANSFORM CMAKE_FIND_ROOT_PATH APPEND /lib/pkgconfig OUTPUT_VARIABLE pkg_config_dirs)
+list(JOIN pkg_config_dirs : pkg_config_dirs)
+set(ENV{PKG_CONFIG_LIBDIR} "${pkg_config_dirs}")
+set(ENV{PKG_CONFIG_SYSROOT_DIR} "")
+pkg_check_modules(CURL_WINDOWS REQUIRED libcurl)
+add_library(CURL::libcurl INTERFACE IMPORTED)
+target_include_directories(CURL::libcurl INTERFACE ${CURL_WINDOWS_STATIC_INCLUDE_DIRS})
+target_compile_options(CURL::libcurl INTERFACE ${CURL_WINDOWS_STATIC_CFLAGS_OTHER})
+target_link_directories(CURL::libcurl INTERFACE ${CURL_WINDOWS_STATIC_LIBRARY_DIRS})
+target_link_libraries(CURL::libcurl INTERFACE ${CURL_WINDOWS_STATIC_LIBRARIES})
+
+function(vellumo_windows_sources out)
+  file(GLOB sources CONFIGURE_DEPENDS ${ARGN})
+  foreach(excluded IN LISTS VELLUMO_NOT_ON_WINDOWS VELLUMO_TESTS_NOT_ON_WINDOWS)
+    list(REMOVE_ITEM sources ${PROJECT_SOURCE_DIR}/${excluded})
+  endforeach()
+  set(${out} ${sources} PARENT_SCOPE)
+endfunction()
+
+vellumo_windows_sources(VELLUMO_CORE_SOURCES app/*.cpp config/*.cpp smtp/*.cpp mail/*.cpp)
+add_library(vellumo_core STATIC ${VELLUMO_CORE_SOURCES})
+target_include_directories(vellumo_core PUBLIC ${PROJECT_SOURCE_DIR})
+
+vellumo_windows_sources(VELLUMO_CURL_SOURCES smtp/curl/*.cpp)
+add_library(vellumo_curl STATIC ${VELLUMO_CURL_SOURCES})
+target_link_libraries(vellumo_curl PUBLIC vellumo_core CURL::libcurl)
+
+if(VELLUMO_TESTS)
+  enable_testing()
+  find_package(GTest REQUIRED)
+  include(GoogleTest)
+  # Listing the tests runs the program, under Wine here: do it when the
+  # tests run, not at build time.
+  set(discovery DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 60 NO_PRETTY_VALUES
+    WORKING_DIRECTORY ${PROJECT_SOURCE_DIR})
+
+  vellumo_windows_sources(VELLUMO_FAKE_SOURCES tests/fakes/*.cpp)
+  add_library(vellumo_fakes STATIC ${VELLUMO_FAKE_SOURCES})
+  target_link_libraries(vellumo_fakes PUBLIC vellumo_core)
+  target_include_directories(vellumo_fakes PUBLIC ${PROJECT_SOURCE_DIR}/tests)
+
+  foreach(area app config smtp mail)
+    vellumo_windows_sources(area_tests tests/${area}/*_test.cpp)
+    if(area_tests)
+      add_executable(vellumo_${area}_tests ${area_tests})
+      target_link_libraries(vellumo_${area}_tests PRIVATE vellumo_fakes GTest::gtest_main)
+      gtest_discover_tests(vellumo_${area}_tests ${discovery})
+    endif()
+  endforeach()
+
+  vellumo_windows_sources(VELLUMO_CURL_TESTS tests/smtp/curl/*_test.cpp)
+  if(VELLUMO_CURL_TESTS)
+    add_executable(vellumo_curl_tests ${VELLUMO_CURL_TESTS})
+    target_link_libraries(vellumo_curl_tests PRIVATE vellumo_curl vellumo_fakes GTest::gtest_main)
+    gtest_discover_tests(vellumo_curl_tests ${discovery})
+  endif()
+endif()
