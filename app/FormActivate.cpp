@@ -1,7 +1,6 @@
 // The run controller: read the run mode, reset the marks, dispatch to the
 // connection check and the send procedure, then report and close.
 #include <memory>
-#include <new>
 
 #include "app/ExceptionText.h"
 #include "app/SystemServices.h"
@@ -21,7 +20,6 @@ constexpr int kConnectionGroupHeight = 141;
 constexpr int kBothGroupsHeight = 253;
 constexpr int kFinalStatePauseMs = 1000;
 
-constexpr const char* kNoConfigObjectText = "Erreur : impossible de créer l'objet config.";
 constexpr const char* kConnectionSucceededText = "Connexion réussie !";
 
 
@@ -48,11 +46,9 @@ void TFicheVellumo::FormActivate() {
   // 1. Reading. The reader stays open until the outcome is reported.
   std::unique_ptr<IniFile> ini;
   try {
-    ini.reset(new (std::nothrow) IniFile(GetConfigPath(), Files()));
-    if (!ini) {
-      RaiseFailure(kNoConfigObjectText);
-    } else if (const IniDocument document = ReadIniDocument(GetConfigPath(), Files());
-               document.SectionExists(keys::kEmail)) {
+    ini = std::make_unique<IniFile>(GetConfigPath(), Files());
+    if (const IniDocument document = ReadIniDocument(GetConfigPath(), Files());
+        document.SectionExists(keys::kEmail)) {
       SetRunMode(document.ReadInteger(keys::kEmail, keys::kRunMode, keys::kRunModeDefault));
     } else {
       RaiseFailure(texts::MissingSection(keys::kEmail));
