@@ -3,6 +3,7 @@
 #include "app/SmtpFailureText.h"
 #include "app/Toolkit.h"
 #include "app/UnitFicheVellumo.h"
+#include "app/UserTexts.h"
 #include "config/IniDocument.h"
 #include "config/IniFile.h"
 #include "config/IniKeys.h"
@@ -10,11 +11,6 @@
 #include "smtp/TSMTPConfig.h"
 
 namespace vellumo {
-
-namespace {
-constexpr const char* kUnusableAccountText =
-    "Erreur : la configuration actuelle ne permet pas de se connecter à votre SMTP.";
-}  // namespace
 
 std::unique_ptr<TSMTPConfig> TFicheVellumo::CheckSMTPConnection(bool keepConnection) {
   std::unique_ptr<TSMTPConfig> result;
@@ -30,7 +26,7 @@ std::unique_ptr<TSMTPConfig> TFicheVellumo::CheckSMTPConnection(bool keepConnect
       if (!ErrorFlag() && result) {
         MarkStepPassed(Step::EtatConnexionReadConf);
         if (!result->IsValid()) {
-          RaiseFailure(kUnusableAccountText);
+          RaiseFailure(texts::kUnusableAccount);
           AppendToErrorMessage(texts::kCheckConfiguration);
         } else {
           MarkStepPassed(Step::EtatConnexionCheckConf);

@@ -1,6 +1,7 @@
 // Builds the SMTP account from section ConfigMail and marks the connection
 // group's first step.
 #include "app/UnitFicheVellumo.h"
+#include "app/UserTexts.h"
 #include "config/IniDocument.h"
 #include "config/IniKeys.h"
 #include "smtp/SmtpAccount.h"
@@ -8,15 +9,11 @@
 
 namespace vellumo {
 
-namespace {
-constexpr const char* kNoSmtpObjectText = "Erreur : impossible de créer l'objet Config SMTP.";
-}  // namespace
-
 std::unique_ptr<TSMTPConfig> TFicheVellumo::CreateSMTPConfig(const IniDocument& ini) {
   auto config = std::make_unique<TSMTPConfig>(clients_, AccountFromIni(ini));
 
   if (config->IsClientMissing()) {
-    RaiseFailure(kNoSmtpObjectText);
+    RaiseFailure(texts::kNoSmtpObject);
   } else if (!ini.SectionExists(keys::kAccount)) {
     RaiseFailure(texts::MissingSection(keys::kAccount));
     AppendToErrorMessage(texts::kCheckConfiguration);

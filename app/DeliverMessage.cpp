@@ -6,6 +6,7 @@
 #include "app/ExceptionText.h"
 #include "app/Toolkit.h"
 #include "app/UnitFicheVellumo.h"
+#include "app/UserTexts.h"
 #include "config/IniDocument.h"
 #include "config/IniFile.h"
 #include "config/IniKeys.h"

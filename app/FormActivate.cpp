@@ -6,6 +6,7 @@
 #include "app/SystemServices.h"
 #include "app/Toolkit.h"
 #include "app/UnitFicheVellumo.h"
+#include "app/UserTexts.h"
 #include "config/IniFile.h"
 #include "config/IniDocument.h"
 #include "config/IniKeys.h"
@@ -20,25 +21,7 @@ constexpr int kConnectionGroupHeight = 141;
 constexpr int kBothGroupsHeight = 253;
 constexpr int kFinalStatePauseMs = 1000;
 
-constexpr const char* kConnectionSucceededText = "Connexion réussie !";
-
-
 bool RunsTheNetwork(std::int32_t mode) { return mode == 1 || mode == 2 || mode == 3; }
-
-// The box after a marker that could not be written names what failed.
-std::string MarkerNotWrittenText(bool jobRan, std::int32_t mode) {
-  const char* what = !jobRan || !RunsTheNetwork(mode) ? "du traitement"
-                     : mode == 2                      ? "de l'envoi"
-                                                      : "du test de connexion";
-  return std::string("Erreur : l'échec ") + what +
-         " n'a pas pu être enregistré dans le fichier de configuration.\n";
-}
-
-// The box after a success whose provisional marker could not be taken out.
-std::string MarkerNotRemovedText(std::int32_t mode) {
-  return std::string("Attention : ") + (mode == 2 ? "l'envoi" : "le test de connexion") +
-         " a réussi, mais le fichier de configuration le signale encore comme un échec.\n";
-}
 
 }  // namespace
 
@@ -113,10 +96,10 @@ void TFicheVellumo::ReportOutcome(IniFile* ini, const ProvisionalMarker* provisi
       try {
         provisional->Remove();
       } catch (const std::exception& e) {
-        toolkit_.ShowMessage(MarkerNotRemovedText(GetRunMode()) + ExceptionText(e));
+        toolkit_.ShowMessage(texts::MarkerNotRemoved(GetRunMode()) + ExceptionText(e));
       }
     }
-    if (GetRunMode() == 3) toolkit_.ShowMessage(kConnectionSucceededText);
+    if (GetRunMode() == 3) toolkit_.ShowMessage(texts::kConnectionSucceeded);
     return;
   }
 
@@ -132,7 +115,7 @@ void TFicheVellumo::ReportOutcome(IniFile* ini, const ProvisionalMarker* provisi
   }
   toolkit_.ShowMessage(ErrorMessage());
   if (!markerFailure.empty())
-    toolkit_.ShowMessage(MarkerNotWrittenText(jobRan, GetRunMode()) + markerFailure);
+    toolkit_.ShowMessage(texts::MarkerNotWritten(jobRan, GetRunMode()) + markerFailure);
 
   if (GetRunMode() == 2) {
     try {

@@ -6,17 +6,11 @@
 #include "app/SystemServices.h"
 #include "app/Toolkit.h"
 #include "app/UnitFicheVellumo.h"
+#include "app/UserTexts.h"
 
 namespace vellumo {
 
 namespace {
-
-constexpr const char* kSaveQuestion =
-    "Voulez-vous enregistrer votre commande afin de l'envoyer manuellement ?";
-constexpr const char* kChooserTitle = "Selectionnez un dossier";
-constexpr const char* kCannotSaveText = "Impossible d'enregistrer le document à cet emplacement.";
-constexpr const char* kReadOnlyCopyText =
-    "Un fichier du même nom s'y trouve déjà en lecture seule : il n'a pas été remplacé.";
 
 // The document's name comes from the host's file: it must name a file in
 // the chosen folder and nothing else.
@@ -36,15 +30,15 @@ bool EndsWithDelimiter(const std::string& folder) {
 }  // namespace
 
 void TFicheVellumo::OfferManualSave() {
-  if (toolkit_.AskYesNo(kSaveQuestion) != DialogAnswer::Yes) return;
+  if (toolkit_.AskYesNo(texts::kSaveQuestion) != DialogAnswer::Yes) return;
 
   std::string folder;
-  if (!toolkit_.SelectDirectory(kChooserTitle, folder) || folder.empty()) return;
+  if (!toolkit_.SelectDirectory(texts::kChooserTitle, folder) || folder.empty()) return;
 
   if (DocumentFileName().empty() || DocumentPath().empty()) return;
 
   if (!IsPlainFileName(DocumentFileName())) {
-    toolkit_.ShowMessage(kCannotSaveText);
+    toolkit_.ShowMessage(texts::kCannotSave);
     return;
   }
 
@@ -57,10 +51,10 @@ void TFicheVellumo::OfferManualSave() {
     case CopyResult::Copied:
       break;
     case CopyResult::Failed:
-      toolkit_.ShowMessage(kCannotSaveText);
+      toolkit_.ShowMessage(texts::kCannotSave);
       break;
     case CopyResult::DestinationReadOnly:
-      toolkit_.ShowMessage(std::string(kCannotSaveText) + "\n" + kReadOnlyCopyText);
+      toolkit_.ShowMessage(std::string(texts::kCannotSave) + "\n" + texts::kReadOnlyCopy);
       break;
   }
 }

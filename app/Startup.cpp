@@ -5,6 +5,7 @@
 
 #include "app/ApplicationShell.h"
 #include "app/UnitFicheVellumo.h"
+#include "app/UserTexts.h"
 #include "config/IniFile.h"
 #include "config/IniKeys.h"
 
@@ -21,7 +22,7 @@ void StartVellumo(ApplicationShell& shell, const std::vector<std::string>& argum
       fiche.SetConfigPath(arguments.front());
       shell.Run();
     } else {
-      shell.ShowMessage(kMissingArgumentText);
+      shell.ShowMessage(texts::kMissingArgument);
     }
   } catch (const std::exception& e) {
     shell.ShowException(e.what());
@@ -32,14 +33,14 @@ void StartVellumo(ApplicationShell& shell, const std::vector<std::string>& argum
 
 int StartWithoutDisplay(const std::vector<std::string>& arguments, std::ostream& err) {
   if (arguments.size() != 1) {
-    err << kMissingArgumentText << '\n';
+    err << texts::kMissingArgument << '\n';
     return 0;
   }
-  err << kNoDisplayText << '\n';
+  err << texts::kNoDisplay << '\n';
   try {
     IniFile(arguments.front()).WriteBool(keys::kFailureSection, keys::kFailureKey, true);
   } catch (const std::exception& e) {
-    err << kNoDisplayMarkerNotWrittenText << '\n' << e.what() << '\n';
+    err << texts::kNoDisplayMarkerNotWritten << '\n' << e.what() << '\n';
   }
   return 0;
 }

@@ -10,13 +10,6 @@ class ApplicationShell;
 
 inline constexpr const char* kApplicationTitle = "Vellumo";
 inline constexpr const char* kStyleName = "Smokey Quartz Kamri";
-inline constexpr const char* kMissingArgumentText =
-    "Erreur : impossible de lancer le module Vellumo sans paramètre.";
-inline constexpr const char* kNoDisplayText =
-    "Erreur : impossible d'afficher le module Vellumo : aucun écran n'est disponible (ni "
-    "serveur X, ni Wayland). Le traitement n'a pas eu lieu.";
-inline constexpr const char* kNoDisplayMarkerNotWrittenText =
-    "Erreur : cet échec n'a pas pu être enregistré dans le fichier de configuration.";
 
 // `arguments` excludes the program name. Nothing escapes: the process
 // ends with exit code 0 whatever happens here.

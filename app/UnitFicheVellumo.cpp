@@ -6,12 +6,6 @@
 
 namespace vellumo {
 
-namespace texts {
-std::string MissingSection(const std::string& section) {
-  return "Erreur : la section " + section + " n'éxiste pas dans le fichier de configuration.";
-}
-}  // namespace texts
-
 TFicheVellumo::TFicheVellumo(Toolkit& toolkit, SystemServices& system, SmtpClientFactory& clients)
     : toolkit_(toolkit), system_(system), clients_(clients) {}
 

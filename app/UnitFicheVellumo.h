@@ -85,16 +85,5 @@ class TFicheVellumo {
   bool runStarted_ = false;
 };
 
-// The fixed texts the user reads.
-namespace texts {
-inline constexpr const char* kCheckConfiguration = "\nVérifiez votre configuration.";
-// Hosts and their users know these texts as they are, spelling slips
-// ("comtpe", "paramètrage", "n'éxiste") and the old product name "Kalvero"
-// included: they stay exactly as written.
-inline constexpr const char* kCannotConnect =
-    "Erreur : Kalvero n'arrive pas à se connecter à votre comtpe SMTP, vérifiez votre "
-    "paramètrage.";
-std::string MissingSection(const std::string& section);  // without kCheckConfiguration
-}  // namespace texts
 
 }  // namespace vellumo

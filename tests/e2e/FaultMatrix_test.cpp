@@ -24,6 +24,7 @@
 #include <vector>
 
 #include "app/UnitFicheVellumo.h"
+#include "app/UserTexts.h"
 #include "e2e/FaultServer.h"
 #include "fakes/FakeSystem.h"
 #include "fakes/FakeToolkit.h"

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "app/Startup.h"
+#include "app/UserTexts.h"
 #include "tests/fakes/TempDirectory.h"
 
 extern char** environ;
@@ -175,11 +176,11 @@ struct DisplayCase {
 };
 
 TEST(ProgramEntry, WithoutDisplayTheFileIsMarkedAndStandardErrorSaysWhy) {
-  const std::string noDisplay = std::string(kNoDisplayText) + "\n";
+  const std::string noDisplay = std::string(texts::kNoDisplay) + "\n";
   const std::vector<DisplayCase> cases = {
       {"no_display", {}, {"commande.ini"}, noDisplay, true},
       {"x_server_gone", {{"DISPLAY", ":4711"}}, {"commande.ini"}, noDisplay, true},
-      {"no_argument", {}, {}, std::string(kMissingArgumentText) + "\n", false},
+      {"no_argument", {}, {}, std::string(texts::kMissingArgument) + "\n", false},
   };
   for (const DisplayCase& c : cases) {
     SCOPED_TRACE(c.what);
