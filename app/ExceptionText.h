@@ -4,7 +4,9 @@
 #include <exception>
 #include <string>
 
+#include "app/MailErrorText.h"
 #include "app/SmtpFailureText.h"
+#include "mail/MailError.h"
 #include "smtp/SmtpFailure.h"
 
 namespace vellumo {
@@ -17,6 +19,7 @@ inline constexpr const char* kUnexpectedFailure =
 
 inline std::string ExceptionText(const std::exception& e) {
   if (const auto* failure = dynamic_cast<const SmtpFailure*>(&e)) return SmtpFailureText(*failure);
+  if (const auto* error = dynamic_cast<const MailError*>(&e)) return MailErrorText(*error);
   std::string text = e.what() ? e.what() : "";
   if (text.empty()) text = texts::kUnexpectedFailure;
   return text;

@@ -5,6 +5,7 @@
 #include <string>
 #include <string_view>
 
+#include "app/MailErrorText.h"
 #include "mail/AddressParser.h"
 #include "mail/BareAddress.h"
 #include "mail/HeaderEncoding.h"
@@ -42,8 +43,9 @@ void CheckItem(const vellumo::Mailbox& item) {
   CheckFolds(line.Text());
 }
 
+// What the user reads of a refused text: short and printable.
 void CheckError(const vellumo::MailError& error) {
-  const std::string_view message = error.what();
+  const std::string message = vellumo::MailErrorText(error);
   Check(message.size() < 300);
   for (const char c : message) Check(static_cast<unsigned char>(c) >= 0x20 && c != 0x7F);
 }

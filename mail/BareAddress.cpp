@@ -3,7 +3,6 @@
 #include <string>
 
 #include "mail/MailError.h"
-#include "text/PrintableExcerpt.h"
 
 namespace vellumo {
 
@@ -32,8 +31,7 @@ bool IsWireSafeAddress(std::string_view address) {
 }
 
 void ThrowInvalidAddress(std::string_view text) {
-  throw MailError("Erreur : l'adresse e-mail \"" +
-                  PrintableExcerpt(text, 200, ExcerptStyle::Verbatim) + "\" n'est pas valide.");
+  throw MailError(MailErrorReason::InvalidAddress, std::string(text));
 }
 
 }  // namespace vellumo

@@ -10,8 +10,8 @@ namespace vellumo {
 // comma or semicolon. UTF-8 local parts and domains are accepted.
 bool IsWireSafeAddress(std::string_view address);
 
-// Throws MailError saying that `text` is not a valid address, quoting it
-// in a printable form.
+// Throws MailError saying that `text`, as the host wrote it, is not a valid
+// address.
 [[noreturn]] void ThrowInvalidAddress(std::string_view text);
 
 }  // namespace vellumo

@@ -22,9 +22,6 @@ namespace vellumo {
 
 namespace {
 
-constexpr std::string_view kNoSender = "Erreur : l'adresse de l'expéditeur du message est vide.";
-constexpr std::string_view kNoRecipient = "Erreur : le message n'a aucun destinataire.";
-
 // The mailboxes of the host's text, each read once.
 struct Mailboxes {
   Mailbox from;
@@ -66,14 +63,14 @@ bool HasAsciiLocalPart(std::string_view address) {
 
 MessageEnvelope BuildEnvelope(const Mailboxes& boxes) {
   MessageEnvelope envelope;
-  if (boxes.from.Address.empty()) throw MailError(std::string(kNoSender));
+  if (boxes.from.Address.empty()) throw MailError(MailErrorReason::NoSender);
   envelope.MailFrom = WithAsciiDomain(boxes.from.Address);
 
   std::vector<std::string> seen;
   AddRecipients(boxes.to, envelope.Recipients, seen);
   AddRecipients(boxes.cc, envelope.Recipients, seen);
   AddRecipients(boxes.bcc, envelope.Recipients, seen);
-  if (envelope.Recipients.empty()) throw MailError(std::string(kNoRecipient));
+  if (envelope.Recipients.empty()) throw MailError(MailErrorReason::NoRecipient);
 
   if (!HasAsciiLocalPart(envelope.MailFrom)) {
     envelope.NeedsSmtpUtf8 = envelope.MailFrom;

@@ -11,8 +11,8 @@ class IniDocument;
 
 // Reads every mailbox once, builds the envelope and the header lines with
 // `now` as the Date and in the Message-ID, joins the body lines and names the
-// attached document (read only when it is sent). Throws MailError (French,
-// quoting the host's text) for an address it cannot read or that cannot go
+// attached document (read only when it is sent). Throws MailError (its reason
+// and the host's text) for an address it cannot read or that cannot go
 // on the wire, for no sender and for no recipient at all.
 OutgoingMessage ComposeMessage(const IniDocument& ini, std::time_t now);
 

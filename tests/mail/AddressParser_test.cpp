@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "mail/AddressParser.h"
@@ -45,13 +46,13 @@ INSTANTIATE_TEST_SUITE_P(
 
 class MailboxRefused : public ::testing::TestWithParam<const char*> {};
 
-TEST_P(MailboxRefused, ThrowsFrenchError) {
+TEST_P(MailboxRefused, NamesTheText) {
   try {
     ParseMailbox(GetParam());
     FAIL() << "accepted: " << GetParam();
   } catch (const MailError& error) {
-    EXPECT_EQ(std::string(error.what()).rfind("Erreur : l'adresse e-mail \"", 0), 0u)
-        << error.what();
+    EXPECT_EQ(error.Reason(), MailErrorReason::InvalidAddress);
+    EXPECT_EQ(error.Text(), GetParam());
   }
 }
 
@@ -63,26 +64,18 @@ INSTANTIATE_TEST_SUITE_P(
                       "<a@b.fr> suite", "<>", "@b.fr", "a@", "a@b@c.fr", "<a@<b.fr>>",
                       "a@b.fr, c@d.fr", "\"Jean\" a@b.fr", "Jean <a@b.fr\"x>"));
 
-TEST(MailboxError, QuotesTheTextPrintableAndCut) {
-  struct Case {
-    std::string text;
-    std::string quoted;
+// The text as the host wrote it, whole: making it printable is the run's job.
+TEST(MailboxError, NamesTheTextWithoutSurroundingBlanks) {
+  const std::pair<std::string, std::string> cases[] = {
+      {" \tx\r\ny \t", "x\r\ny"},
+      {std::string(300, 'z'), std::string(300, 'z')},
   };
-  const std::vector<Case> cases = {
-      {"pas une adresse", "pas une adresse"},
-      {"x\r\ny", "x  y"},
-      {"ab\x01" "c\xff", "ab c?"},
-      {"pas\u2067 une\u202E adresse\u200B", "pas une adresse"},
-      {std::string(300, 'z'), std::string(200, 'z') + "..."},
-      {std::string(199, 'z') + "é", std::string(199, 'z') + "..."},
-  };
-  for (const Case& c : cases) {
+  for (const auto& [text, named] : cases) {
     try {
-      ParseMailbox(c.text);
-      ADD_FAILURE() << "accepted: " << c.text;
+      ParseMailbox(text);
+      ADD_FAILURE() << "accepted: " << text;
     } catch (const MailError& error) {
-      EXPECT_EQ(error.what(),
-                "Erreur : l'adresse e-mail \"" + c.quoted + "\" n'est pas valide.");
+      EXPECT_EQ(error.Text(), named);
     }
   }
 }
@@ -118,7 +111,7 @@ INSTANTIATE_TEST_SUITE_P(
 
 class ListRefused : public ::testing::TestWithParam<const char*> {};
 
-TEST_P(ListRefused, ThrowsFrenchError) {
+TEST_P(ListRefused, ThrowsMailError) {
   EXPECT_THROW(ParseMailboxList(GetParam()), MailError) << GetParam();
 }
 
@@ -133,7 +126,8 @@ TEST(ListError, QuotesTheFaultyPiece) {
     ParseMailboxList("a@b.fr; faux ; c@d.fr");
     FAIL();
   } catch (const MailError& error) {
-    EXPECT_STREQ(error.what(), "Erreur : l'adresse e-mail \"faux\" n'est pas valide.");
+    EXPECT_EQ(error.Reason(), MailErrorReason::InvalidAddress);
+    EXPECT_EQ(error.Text(), "faux");
   }
 }
 

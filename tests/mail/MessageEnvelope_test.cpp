@@ -102,45 +102,46 @@ struct RefusalCase {
   std::string to;
   std::string cc;
   std::string bcc;
-  std::string message;
+  MailErrorReason reason;
+  std::string text;  // the host's text the error names
 };
 
 class EnvelopeRefused : public ::testing::TestWithParam<RefusalCase> {};
 
-TEST_P(EnvelopeRefused, ThrowsFrenchError) {
+TEST_P(EnvelopeRefused, NamesTheReasonAndText) {
   const RefusalCase& c = GetParam();
   try {
     test::Compose(EmailKeys(c.from, c.to, c.cc, c.bcc));
     FAIL() << "accepted";
   } catch (const MailError& error) {
-    EXPECT_EQ(error.what(), c.message);
+    EXPECT_EQ(error.Reason(), c.reason);
+    EXPECT_EQ(error.Text(), c.text);
   }
 }
 
-const std::string kNoSender = "Erreur : l'adresse de l'expéditeur du message est vide.";
-const std::string kNoRecipient = "Erreur : le message n'a aucun destinataire.";
-std::string Invalid(const std::string& quoted) {
-  return "Erreur : l'adresse e-mail \"" + quoted + "\" n'est pas valide.";
-}
+constexpr MailErrorReason kNoSender = MailErrorReason::NoSender;
+constexpr MailErrorReason kNoRecipient = MailErrorReason::NoRecipient;
+constexpr MailErrorReason kInvalid = MailErrorReason::InvalidAddress;
 
 INSTANTIATE_TEST_SUITE_P(
     Table, EnvelopeRefused,
     ::testing::Values(
-        RefusalCase{"no sender", "", "a@b.fr", "", "", kNoSender},
-        RefusalCase{"blank sender", "  ", "a@b.fr", "", "", kNoSender},
-        RefusalCase{"no recipient", "v@x.fr", "", "", "", kNoRecipient},
-        RefusalCase{"blank recipients only", "v@x.fr", " ; ", " ;", ";\t", kNoRecipient},
-        RefusalCase{"sender with cr", "v@x.fr\rRCPT TO:<z@z.fr>", "a@b.fr", "", "",
-                    Invalid("v@x.fr RCPT TO:<z@z.fr>")},
-        RefusalCase{"cc with cr", "v@x.fr", "a@b.fr", "a@b.fr;c@d.fr\rx", "", Invalid("c@d.fr x")},
-        RefusalCase{"bcc with nul", "v@x.fr", "a@b.fr", "", std::string("g@h.fr\0x;", 9),
-                    Invalid("g@h.fr x")},
-        RefusalCase{"cc without at", "v@x.fr", "a@b.fr", "dupont;", "", Invalid("dupont")},
-        RefusalCase{"cc with unclosed bracket", "v@x.fr", "a@b.fr", "Jean <c@d.fr;", "",
-                    Invalid("Jean <c@d.fr")},
-        RefusalCase{"bcc with inner blank", "v@x.fr", "a@b.fr", "", " g h@x.fr;",
-                    Invalid("g h@x.fr")},
-        RefusalCase{"domain without ascii form", "v@x.fr", "a@☃.fr", "", "", Invalid("a@☃.fr")}),
+        RefusalCase{"no sender", "", "a@b.fr", "", "", kNoSender, ""},
+        RefusalCase{"blank sender", "  ", "a@b.fr", "", "", kNoSender, ""},
+        RefusalCase{"no recipient", "v@x.fr", "", "", "", kNoRecipient, ""},
+        RefusalCase{"blank recipients only", "v@x.fr", " ; ", " ;", ";\t", kNoRecipient, ""},
+        RefusalCase{"sender with cr", "v@x.fr\rRCPT TO:<z@z.fr>", "a@b.fr", "", "", kInvalid,
+                    "v@x.fr\rRCPT TO:<z@z.fr>"},
+        RefusalCase{"cc with cr", "v@x.fr", "a@b.fr", "a@b.fr;c@d.fr\rx", "", kInvalid,
+                    "c@d.fr\rx"},
+        RefusalCase{"bcc with nul", "v@x.fr", "a@b.fr", "", std::string("g@h.fr\0x;", 9), kInvalid,
+                    std::string("g@h.fr\0x", 8)},
+        RefusalCase{"cc without at", "v@x.fr", "a@b.fr", "dupont;", "", kInvalid, "dupont"},
+        RefusalCase{"cc with unclosed bracket", "v@x.fr", "a@b.fr", "Jean <c@d.fr;", "", kInvalid,
+                    "Jean <c@d.fr"},
+        RefusalCase{"bcc with inner blank", "v@x.fr", "a@b.fr", "", " g h@x.fr;", kInvalid,
+                    "g h@x.fr"},
+        RefusalCase{"domain without ascii form", "v@x.fr", "a@☃.fr", "", "", kInvalid, "a@☃.fr"}),
     [](const auto& row) { return RowName(row.param.label); });
 
 }  // namespace
