@@ -1,10 +1,13 @@
 #pragma once
-// The text a user reads for an exception: the mail client's failure in
-// words, else its message, or a plain French sentence when it carries none.
+// The text a user reads for an exception: the mail client's or the INI
+// file's failure in words, else its message, or a plain French sentence when
+// it carries none.
 #include <exception>
 #include <string>
 
+#include "app/IniWriteErrorText.h"
 #include "app/SmtpFailureText.h"
+#include "config/IniFile.h"
 #include "smtp/SmtpFailure.h"
 
 namespace vellumo {
@@ -17,6 +20,8 @@ inline constexpr const char* kUnexpectedFailure =
 
 inline std::string ExceptionText(const std::exception& e) {
   if (const auto* failure = dynamic_cast<const SmtpFailure*>(&e)) return SmtpFailureText(*failure);
+  if (const auto* failure = dynamic_cast<const IniWriteError*>(&e))
+    return IniWriteErrorText(*failure);
   std::string text = e.what() ? e.what() : "";
   if (text.empty()) text = texts::kUnexpectedFailure;
   return text;

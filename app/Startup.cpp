@@ -4,6 +4,7 @@
 #include <ostream>
 
 #include "app/ApplicationShell.h"
+#include "app/ExceptionText.h"
 #include "app/UnitFicheVellumo.h"
 #include "config/IniFile.h"
 #include "config/IniKeys.h"
@@ -39,7 +40,7 @@ int StartWithoutDisplay(const std::vector<std::string>& arguments, std::ostream&
   try {
     IniFile(arguments.front()).WriteBool(keys::kFailureSection, keys::kFailureKey, true);
   } catch (const std::exception& e) {
-    err << kNoDisplayMarkerNotWrittenText << '\n' << e.what() << '\n';
+    err << kNoDisplayMarkerNotWrittenText << '\n' << ExceptionText(e) << '\n';
   }
   return 0;
 }
