@@ -4,6 +4,7 @@
 #include <ostream>
 
 #include "app/ApplicationShell.h"
+#include "app/ExceptionText.h"
 #include "app/UnitFicheVellumo.h"
 #include "app/UserTexts.h"
 #include "config/IniFile.h"
@@ -40,7 +41,7 @@ int StartWithoutDisplay(const std::vector<std::string>& arguments, std::ostream&
   try {
     IniFile(arguments.front()).WriteBool(keys::kFailureSection, keys::kFailureKey, true);
   } catch (const std::exception& e) {
-    err << texts::kNoDisplayMarkerNotWritten << '\n' << e.what() << '\n';
+    err << texts::kNoDisplayMarkerNotWritten << '\n' << ExceptionText(e) << '\n';
   }
   return 0;
 }

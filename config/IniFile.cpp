@@ -62,8 +62,9 @@ std::vector<std::string> IniFile::ReadSectionValues(const std::string& section) 
 
 void IniFile::WriteBool(const std::string& section, const std::string& key, bool value) {
   const std::string sectionName = Trimmed(section), keyName = Trimmed(key);
-  if (!IsWritableSectionName(sectionName)) throw MakeIniWriteError(path_, "nom de section invalide");
-  if (!IsWritableKeyName(keyName)) throw MakeIniWriteError(path_, "nom de clé invalide");
+  if (!IsWritableSectionName(sectionName))
+    throw IniWriteError(path_, IniWriteReason::InvalidSectionName);
+  if (!IsWritableKeyName(keyName)) throw IniWriteError(path_, IniWriteReason::InvalidKeyName);
   const std::string text = value ? "1" : "0";
 
   const FileStatus status =
@@ -71,7 +72,7 @@ void IniFile::WriteBool(const std::string& section, const std::string& key, bool
         if (!now.exists) return NewFileContent(sectionName, keyName, text);
         const IniDocument document(now.bytes);
         if (!Representable(document, sectionName) || !Representable(document, keyName)) {
-          throw MakeIniWriteError(path_, "nom impossible à écrire dans l'encodage du fichier");
+          throw IniWriteError(path_, IniWriteReason::NameNotInEncoding);
         }
         std::string updated = WithValue(document, sectionName, keyName, text);
         // Nothing to change: the file keeps its date and a read-only file is

@@ -13,10 +13,31 @@
 
 namespace vellumo {
 
-// A write that could not be done; the message is French and names the file.
+// Why a write of the file was not done.
+enum class IniWriteReason : std::uint8_t {
+  InvalidSectionName,  // empty, or a character the format cannot hold
+  InvalidKeyName,
+  NameNotInEncoding,  // the name cannot be written in the file's encoding
+  NotRegularFile,     // a folder, a pipe, a device
+  ReadOnly,           // the file's mode has no write bit at all
+  SystemError,        // ErrorNumber() says which
+};
+
+// A write that could not be done: the facts, never a sentence. The run turns
+// them into the text the user reads; what() is a short English summary.
 class IniWriteError : public std::runtime_error {
  public:
-  using std::runtime_error::runtime_error;
+  // `errorNumber` is the errno of a SystemError, 0 for the other reasons.
+  IniWriteError(std::string path, IniWriteReason reason, int errorNumber = 0);
+
+  const std::string& Path() const { return path_; }
+  IniWriteReason Reason() const { return reason_; }
+  int ErrorNumber() const { return errorNumber_; }
+
+ private:
+  std::string path_;
+  IniWriteReason reason_;
+  int errorNumber_;
 };
 
 class IniDocument;

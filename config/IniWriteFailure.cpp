@@ -1,44 +1,53 @@
 #include "config/IniWriteFailure.h"
 
-#include <cerrno>
-
 namespace vellumo {
+namespace {
 
-std::string FrenchSystemErrorText(int errorNumber) {
-  switch (errorNumber) {
-    case EACCES:
-    case EPERM: return "accès refusé";
-    case EROFS: return "le disque est en lecture seule";
-    case ENOENT: return "le dossier n'existe pas";
-    case ENOTDIR: return "un élément du chemin n'est pas un dossier";
-    case EISDIR: return "le chemin désigne un dossier";
-    case ENOSPC: return "plus de place sur le disque";
-    case EDQUOT: return "quota de disque dépassé";
-    case ENAMETOOLONG: return "nom de fichier trop long";
-    case ELOOP: return "trop de liens symboliques";
-    case EIO: return "erreur d'entrée-sortie";
-    case EBUSY:
-    case ETXTBSY: return "le fichier est occupé";
-    case EMFILE:
-    case ENFILE: return "trop de fichiers ouverts";
-    case EXDEV: return "le fichier et son dossier sont sur des disques différents";
-    default: return "erreur système " + std::to_string(errorNumber);
+std::string Summary(const std::string& path, IniWriteReason reason, int errorNumber) {
+  std::string why;
+  switch (reason) {
+    case IniWriteReason::InvalidSectionName:
+      why = "invalid section name";
+      break;
+    case IniWriteReason::InvalidKeyName:
+      why = "invalid key name";
+      break;
+    case IniWriteReason::NameNotInEncoding:
+      why = "name not representable in the file's encoding";
+      break;
+    case IniWriteReason::NotRegularFile:
+      why = "not a regular file";
+      break;
+    case IniWriteReason::ReadOnly:
+      why = "read-only file";
+      break;
+    case IniWriteReason::SystemError:
+      why = "system error " + std::to_string(errorNumber);
+      break;
   }
+  return "cannot write the configuration file " + path + ": " + why;
 }
 
-IniWriteError MakeIniWriteError(const std::string& path, const std::string& reason) {
-  return IniWriteError("Erreur : impossible d'écrire dans le fichier de configuration " + path + " (" + reason +
-                       ").");
-}
+}  // namespace
+
+IniWriteError::IniWriteError(std::string path, IniWriteReason reason, int errorNumber)
+    : std::runtime_error(Summary(path, reason, errorNumber)),
+      path_(std::move(path)),
+      reason_(reason),
+      errorNumber_(errorNumber) {}
 
 void RequireWritten(const std::string& path, const FileStatus& status) {
   switch (status.refusal) {
-    case FileRefusal::None: return;
-    case FileRefusal::NotRegularFile: throw MakeIniWriteError(path, "ce n'est pas un fichier ordinaire");
-    case FileRefusal::ReadOnly: throw MakeIniWriteError(path, "le fichier est en lecture seule");
-    case FileRefusal::SystemError: break;
+    case FileRefusal::None:
+      return;
+    case FileRefusal::NotRegularFile:
+      throw IniWriteError(path, IniWriteReason::NotRegularFile);
+    case FileRefusal::ReadOnly:
+      throw IniWriteError(path, IniWriteReason::ReadOnly);
+    case FileRefusal::SystemError:
+      break;
   }
-  throw MakeIniWriteError(path, FrenchSystemErrorText(status.error));
+  throw IniWriteError(path, IniWriteReason::SystemError, status.error);
 }
 
 }  // namespace vellumo

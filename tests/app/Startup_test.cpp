@@ -1,11 +1,18 @@
 // Start-up with a recording application shell.
-#include <gtest/gtest.h>
+#include "app/Startup.h"
 
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <sstream>
 #include <stdexcept>
 
 #include "app/ApplicationShell.h"
-#include "app/Startup.h"
+#include "app/IniWriteErrorText.h"
+#include "app/UserTexts.h"
+#include "config/IniFile.h"
 #include "fakes/RunHarness.h"
+#include "fakes/TempDirectory.h"
 
 namespace vellumo::testing {
 namespace {
@@ -76,6 +83,20 @@ TEST(Startup, AnExceptionIsShownThroughTheStandardDisplay) {
   shell.failOnCreate = true;
   StartVellumo(shell, {"/tmp/c.ini"});
   EXPECT_EQ(shell.events.back(), "exception fenêtre impossible");
+}
+
+// Without a display the user reads standard error: a marker that cannot be
+// written is told there in the run's own words.
+TEST(Startup, WithoutDisplayAnUnwritableFileIsToldInFrench) {
+  TempDirectory folder;
+  const std::string path = folder.Write("commande.ini", "[Email]\r\nEnvoiMode=2\r\n");
+  ASSERT_EQ(::chmod(path.c_str(), 0444), 0);
+  std::ostringstream err;
+
+  StartWithoutDisplay({path}, err);
+
+  EXPECT_EQ(err.str(), std::string(texts::kNoDisplay) + "\n" + texts::kNoDisplayMarkerNotWritten + "\n" +
+                           IniWriteErrorText(IniWriteError(path, IniWriteReason::ReadOnly)) + "\n");
 }
 
 }  // namespace
