@@ -13,7 +13,9 @@ std::string FrenchSystemErrorText(int errorNumber) {
     case ENOTDIR: return "un élément du chemin n'est pas un dossier";
     case EISDIR: return "le chemin désigne un dossier";
     case ENOSPC: return "plus de place sur le disque";
+#ifdef EDQUOT  // Windows has no such number
     case EDQUOT: return "quota de disque dépassé";
+#endif
     case ENAMETOOLONG: return "nom de fichier trop long";
     case ELOOP: return "trop de liens symboliques";
     case EIO: return "erreur d'entrée-sortie";
