@@ -9,6 +9,13 @@
 
 namespace vellumo {
 
+namespace {
+// What a screen reader announces for a mark; the step it belongs to comes
+// with it as the mark's description.
+const QString kPassedMarkName = QStringLiteral("Étape réussie");
+const QString kFailedMarkName = QStringLiteral("Étape non réussie");
+}  // namespace
+
 VellumoDialog::VellumoDialog(QWidget* parent)
     : QDialog(parent,
               Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint |
@@ -57,6 +64,7 @@ VellumoDialog::VellumoDialog(QWidget* parent)
   AddImage("ImgVellumoResultatYes", StepPicture::Check, 223, 193);
   AddLabel("lbVellumoResultat", QStringLiteral("Envoi"), 40, 193, false);
 
+  TieMarksToSteps();
   UpdatePictures();
 }
 
@@ -78,8 +86,21 @@ void VellumoDialog::AddImage(const char* name, StepPicture picture, int left, in
   label->setObjectName(QString::fromLatin1(name));
   label->setGeometry(left, top, StepPictures::kSize, StepPictures::kSize);
   label->setAlignment(Qt::AlignCenter);
+  label->setAccessibleName(picture == StepPicture::Check ? kPassedMarkName : kFailedMarkName);
   label->hide();
   images_.push_back({label, picture});
+}
+
+void VellumoDialog::TieMarksToSteps() {
+  // Two marks take turns on one step, so a label's single buddy cannot
+  // name the one shown: each mark carries its step's text instead.
+  for (const ImageSlot& slot : images_) {
+    QString step = slot.label->objectName().mid(3);  // after "Img"
+    step.chop(step.endsWith(QStringLiteral("Yes")) ? 3 : 2);
+    if (const auto* label = findChild<QLabel*>(QStringLiteral("lb") + step)) {
+      slot.label->setAccessibleDescription(label->text());
+    }
+  }
 }
 
 void VellumoDialog::UpdatePictures() {

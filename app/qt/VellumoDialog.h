@@ -46,6 +46,8 @@ class VellumoDialog : public QDialog {
  private:
   void AddLabel(const char* name, const QString& text, int left, int top, bool bold);
   void AddImage(const char* name, StepPicture picture, int left, int top);
+  // Gives each image its step's label text as accessible description.
+  void TieMarksToSteps();
   // Renders the pictures for the screen the dialog is on.
   void UpdatePictures();
   void PostActivation();

@@ -1,5 +1,6 @@
 #include "app/qt/VellumoDialog.h"
 
+#include <QAccessible>
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QFontMetrics>
@@ -110,6 +111,30 @@ TEST(VellumoDialog, EveryComponentOfTheFormWithItsNamePlaceAndContent) {
       EXPECT_FALSE(widget->isHidden());
       EXPECT_EQ(dialog.Image(c.name), nullptr) << "a label is no image";
     }
+  }
+}
+
+// A screen reader hears each shown mark as its state, with the step it
+// stands beside (the label on the same line) as its description.
+TEST(VellumoDialog, ScreenReaderReadsEachShownMarkWithItsStep) {
+  VellumoDialog dialog;
+  dialog.show();
+  for (const Component& c : Form()) {
+    if (!IsImage(c.kind)) continue;
+    SCOPED_TRACE(c.name);
+    std::string stepText;
+    for (const Component& l : Form()) {
+      if (l.kind == Kind::Label && l.top == c.top) stepText = l.text;
+    }
+    QLabel* mark = dialog.Image(c.name);
+    ASSERT_NE(mark, nullptr);
+    mark->show();
+    QAccessibleInterface* reader = QAccessible::queryAccessibleInterface(mark);
+    ASSERT_NE(reader, nullptr);
+    EXPECT_FALSE(reader->state().invisible);
+    EXPECT_EQ(reader->text(QAccessible::Name).toStdString(),
+              c.kind == Kind::CheckImage ? "Étape réussie" : "Étape non réussie");
+    EXPECT_EQ(reader->text(QAccessible::Description).toStdString(), stepText);
   }
 }
 
