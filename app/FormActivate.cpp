@@ -115,7 +115,7 @@ void TFicheVellumo::ReportOutcome(IniFile* ini, const ProvisionalMarker* provisi
   }
   toolkit_.ShowMessage(ErrorMessage());
   if (!markerFailure.empty())
-    toolkit_.ShowMessage(texts::MarkerNotWritten(jobRan, GetRunMode()) + markerFailure);
+    toolkit_.ShowMessage(texts::MarkerNotWritten(jobRan && RunsTheNetwork(GetRunMode()), GetRunMode()) + markerFailure);
 
   if (GetRunMode() == 2) {
     try {

@@ -6,11 +6,10 @@ std::string MissingSection(const std::string& section) {
   return "Erreur : la section " + section + " n'éxiste pas dans le fichier de configuration.";
 }
 
-std::string MarkerNotWritten(bool jobRan, std::int32_t mode) {
-  const bool ranTheNetwork = mode == 1 || mode == 2 || mode == 3;
-  const char* what = !jobRan || !ranTheNetwork ? "du traitement"
-                     : mode == 2               ? "de l'envoi"
-                                               : "du test de connexion";
+std::string MarkerNotWritten(bool networkJobRan, std::int32_t mode) {
+  const char* what = !networkJobRan ? "du traitement"
+                     : mode == 2    ? "de l'envoi"
+                                    : "du test de connexion";
   return std::string("Erreur : l'échec ") + what +
          " n'a pas pu être enregistré dans le fichier de configuration.\n";
 }

@@ -34,9 +34,9 @@ inline constexpr const char* kCannotConnect =
 // The outcome.
 inline constexpr const char* kConnectionSucceeded = "Connexion réussie !";
 // The box after a marker that could not be written names what failed: the
-// send (mode 2), the connection test (modes 1 and 3), or the run when it
-// stopped before the job.
-std::string MarkerNotWritten(bool jobRan, std::int32_t mode);
+// send (mode 2) or the connection test (modes 1 and 3) when that job ran,
+// else the run as a whole.
+std::string MarkerNotWritten(bool networkJobRan, std::int32_t mode);
 // The box after a success whose provisional marker could not be taken out.
 std::string MarkerNotRemoved(std::int32_t mode);
 
