@@ -75,8 +75,40 @@ std::string During(SmtpStep step) {
   return "pendant l'échange";
 }
 
+// Schannel gives no verification code; libcurl's error text names the
+// verdict instead: the chain engine's trust error when libcurl checks the
+// chain itself, Schannel's status when Schannel does.
+struct SchannelVerdict {
+  std::string_view word;
+  const char* sentenceEnd;
+};
+constexpr const char* kUnknownAuthority = " n'est pas reconnu (autorité de certification inconnue).";
+constexpr const char* kOtherName = " a été émis pour un autre nom de serveur.";
+constexpr const char* kExpired = " a expiré.";
+constexpr const char* kRevoked = " a été révoqué.";
+constexpr SchannelVerdict kSchannelVerdicts[] = {
+    {"CERT_TRUST_IS_UNTRUSTED_ROOT", kUnknownAuthority},
+    {"CERT_TRUST_IS_PARTIAL_CHAIN", kUnknownAuthority},
+    {"SEC_E_UNTRUSTED_ROOT", kUnknownAuthority},
+    {"SEC_E_ISSUING_CA_UNTRUSTED", kUnknownAuthority},
+    {"CERT_TRUST_IS_NOT_TIME_VALID", " a expiré ou n'est pas encore valide."},
+    {"SEC_E_CERT_EXPIRED", kExpired},
+    {"CERT_TRUST_IS_REVOKED", kRevoked},
+    {"CRYPT_E_REVOKED", kRevoked},
+    {"failed to match connection hostname", kOtherName},
+    {"SEC_E_WRONG_PRINCIPAL", kOtherName},
+};
+
+const char* SchannelVerdictOf(std::string_view detail) {
+  for (const SchannelVerdict& verdict : kSchannelVerdicts) {
+    if (Contains(detail, verdict.word)) return verdict.sentenceEnd;
+  }
+  return nullptr;
+}
+
 std::string Certificate(const SmtpFailureDetails& f, const std::string& host) {
   const std::string start = "Erreur : le certificat du serveur " + host;
+  if (const char* end = SchannelVerdictOf(f.Detail)) return start + end;
   switch (f.VerifyResult) {
     case 18:  // X509_V_ERR_DEPTH_ZERO_SELF_SIGNED_CERT
     case 19:  // X509_V_ERR_SELF_SIGNED_CERT_IN_CHAIN
@@ -84,22 +116,22 @@ std::string Certificate(const SmtpFailureDetails& f, const std::string& host) {
     case 2:   // X509_V_ERR_UNABLE_TO_GET_ISSUER_CERT
     case 20:  // X509_V_ERR_UNABLE_TO_GET_ISSUER_CERT_LOCALLY
     case 21:  // X509_V_ERR_UNABLE_TO_VERIFY_LEAF_SIGNATURE
-      return start + " n'est pas reconnu (autorité de certification inconnue).";
+      return start + kUnknownAuthority;
     case 10:  // X509_V_ERR_CERT_HAS_EXPIRED
-      return start + " a expiré.";
+      return start + kExpired;
     case 9:  // X509_V_ERR_CERT_NOT_YET_VALID
       return start + " n'est pas encore valide.";
     case 23:  // X509_V_ERR_CERT_REVOKED
-      return start + " a été révoqué.";
+      return start + kRevoked;
     case 62:  // X509_V_ERR_HOSTNAME_MISMATCH
-      return start + " a été émis pour un autre nom de serveur.";
+      return start + kOtherName;
     default:
       break;
   }
   // libcurl checks the host name itself once the chain is trusted, and
   // then reports a non-zero placeholder result.
   if (Contains(f.Detail, "host name") || Contains(f.Detail, "subject name")) {
-    return start + " a été émis pour un autre nom de serveur.";
+    return start + kOtherName;
   }
   if (f.VerifyResult != 0) {
     return start + " n'a pas pu être vérifié (code de vérification " +
@@ -229,6 +261,8 @@ std::string Transfer(const SmtpFailureDetails& f) {
       return "Erreur : le fichier des autorités de certification de confiance ne peut pas être "
              "lu.";
     case Kind::TlsFailed:
+      // Schannel's own check ends the handshake on some verdicts.
+      if (SchannelVerdictOf(f.Detail) != nullptr) return Certificate(f, host);
       return "Erreur : la négociation du chiffrement TLS avec le serveur SMTP " + host +
              " a échoué" +
              (f.Detail.empty() ? std::string() : " (détail : " + Printable(f.Detail, 200) + ")") +

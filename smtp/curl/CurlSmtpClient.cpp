@@ -23,6 +23,9 @@
 #include "smtp/curl/CurlMessageUpload.h"
 #include "smtp/curl/CurlSmtpUrl.h"
 #include "smtp/curl/SmtpUtf8Check.h"
+#ifdef _WIN32
+#include "smtp/curl/WindowsRoots.h"
+#endif
 
 namespace vellumo {
 namespace {
@@ -131,6 +134,9 @@ void CurlSmtpClient::PrepareHandle() {
   Set(handle_, CURLOPT_SSL_VERIFYPEER, verify ? 1L : 0L);
   Set(handle_, CURLOPT_SSL_VERIFYHOST, verify ? 2L : 0L);
   if (!options_.CaFile.empty()) Set(handle_, CURLOPT_CAINFO, options_.CaFile.c_str());
+#ifdef _WIN32
+  else if (verify) UseWindowsRoots(handle_);
+#endif
   if (login.empty()) {
     Set(handle_, CURLOPT_USERNAME, static_cast<const char*>(nullptr));
     Set(handle_, CURLOPT_PASSWORD, static_cast<const char*>(nullptr));
@@ -159,7 +165,7 @@ void CurlSmtpClient::Connect() {
   DropDeadSession();
   PrepareHandle();
   Set(handle_, CURLOPT_CUSTOMREQUEST, "NOOP");
-  Perform();
+  PerformTrusted();
   RequireLogin();
 }
 
@@ -201,7 +207,7 @@ void CurlSmtpClient::Send(const OutgoingMessage& message) {
   Set(handle_, CURLOPT_CUSTOMREQUEST, static_cast<const char*>(nullptr));
   const CurlMessageUpload upload(handle_, message);
   try {
-    Perform();
+    PerformTrusted();
   } catch (const SmtpFailure&) {
     // The transfer was abandoned because of the document, not the server.
     if (std::optional<SmtpFailure> document = upload.DocumentFailure()) throw *document;
@@ -214,6 +220,25 @@ void CurlSmtpClient::Disconnect() {
   CURL* handle = std::exchange(handle_, nullptr);
   // Says QUIT on a connection that still stands, then closes it.
   curl_easy_cleanup(handle);
+}
+
+void CurlSmtpClient::PerformTrusted() {
+#ifdef _WIN32
+  try {
+    Perform();
+    return;
+  } catch (const SmtpFailure& failure) {
+    // Windows may trust what the roots read before could not vouch for.
+    std::optional<std::string> root;
+    if (options_.CaFile.empty()) {
+      root = RootWindowsTrusts(failure.Details(), handle_,
+                               options_.ConnectTimeoutSeconds + options_.IdleTimeoutSeconds);
+    }
+    if (!root) throw;
+    UseWindowsRoots(handle_, *root);
+  }
+#endif
+  Perform();
 }
 
 void CurlSmtpClient::Perform() {

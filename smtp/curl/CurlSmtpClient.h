@@ -37,6 +37,9 @@ class CurlSmtpClient : public SmtpClient {
   void DropDeadSession();
   // One transfer; throws SmtpFailure saying what failed.
   void Perform();
+  // Perform, and on Windows once more when Windows trusts the server that
+  // the roots handed to libcurl could not vouch for (see WindowsRoots.h).
+  void PerformTrusted();
   // Throws SmtpFailure when a new session skipped the account's login.
   void RequireLogin();
   // Shuts the handle's sockets down, so that nothing waits on them.
