@@ -11,6 +11,7 @@ namespace vellumo {
 
 std::unique_ptr<TSMTPConfig> TFicheVellumo::CreateSMTPConfig(const IniDocument& ini) {
   auto config = std::make_unique<TSMTPConfig>(clients_, AccountFromIni(ini));
+  config->SetWaitObserver(this);
 
   if (config->IsClientMissing()) {
     RaiseFailure(texts::kNoSmtpObject);

@@ -4,6 +4,7 @@
 #include <ctime>
 
 #include "app/ExceptionText.h"
+#include "app/SendProgressLine.h"
 #include "app/Toolkit.h"
 #include "app/UnitFicheVellumo.h"
 #include "app/UserTexts.h"
@@ -71,11 +72,14 @@ void TFicheVellumo::DeliverMessage(TSMTPConfig& smtp) {
     }
     if (smtp.Connected()) MarkStepPassed(Step::VellumoConnexion);
     if (!ErrorFlag()) {
+      sendProgress_ = std::make_unique<SendProgressLine>(toolkit_, SendProgressLine::Clock::now());
       smtp.Send(message);
+      sendProgress_.reset();
       smtp.Disconnect();
       MarkStepPassed(Step::VellumoResultat);
     }
   } catch (const std::exception& e) {
+    sendProgress_.reset();
     RaiseFailure(ExceptionText(e));
   }
 }

@@ -77,16 +77,24 @@ void TFicheVellumo::FormActivate() {
     }
   }
 
-  // 3. Leave the final marks on screen for a moment.
+  // A close that stopped the network work is why the job failed, whatever
+  // the interrupted step reported.
+  if (cancelled_)
+    RaiseFailure(GetRunMode() == 2 ? texts::kSendCancelled : texts::kConnectionTestCancelled);
+
+  // 3. Leave the final marks on screen for a moment; from here on a close
+  // changes nothing.
+  jobEnded_ = true;
   toolkit_.ProcessMessages();
   toolkit_.BringToFront();
-  system_.Sleep(kFinalStatePauseMs);
+  toolkit_.ProcessMessagesFor(kFinalStatePauseMs);
 
   // 4. Outcome.
   ReportOutcome(ini.get(), provisional.get(), jobRuns);
 
   // 5. and 6.
   ini.reset();
+  runEnded_ = true;
   toolkit_.CloseDialog();
 }
 

@@ -8,8 +8,6 @@ class SystemServices {
  public:
   virtual ~SystemServices() = default;
 
-  // Blocks the calling thread; nothing is processed meanwhile.
-  virtual void Sleep(int milliseconds) = 0;
   // Every file the run reads or writes goes through here: the host's INI
   // file, its marker, the manual save's copy.
   virtual FileSystem& Files() = 0;

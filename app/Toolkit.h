@@ -29,6 +29,12 @@ class Toolkit {
   virtual void SetStepMarkVisible(Step step, StepMark mark, bool visible) = 0;
   // Handles waiting window events, painting included.
   virtual void ProcessMessages() = 0;
+  // Handles window events as they come for `milliseconds`, then returns: a
+  // pause during which the dialog goes on answering.
+  virtual void ProcessMessagesFor(int milliseconds) = 0;
+  // Replaces the text of a step's label; a long send shows its progress
+  // there.
+  virtual void SetStepText(Step step, const std::string& text) = 0;
   virtual void BringToFront() = 0;
   // Closes the dialog; it is the main window, so this ends the process.
   virtual void CloseDialog() = 0;

@@ -1,5 +1,6 @@
 #include "app/UnitFicheVellumo.h"
 
+#include "app/SendProgressLine.h"
 #include "app/SystemServices.h"
 #include "app/Toolkit.h"
 #include "smtp/TSMTPConfig.h"
@@ -18,6 +19,22 @@ void TFicheVellumo::OnActivated() {
   if (runStarted_) return;
   runStarted_ = true;
   FormActivate();
+}
+
+bool TFicheVellumo::OnCloseRequested() {
+  if (runEnded_) return true;
+  if (!jobEnded_) closeAsked_ = true;
+  return false;
+}
+
+bool TFicheVellumo::OnWaiting() {
+  toolkit_.ProcessMessages();
+  if (closeAsked_) cancelled_ = true;
+  return cancelled_;
+}
+
+void TFicheVellumo::OnMessageProgress(std::uint64_t sent, std::uint64_t total) {
+  if (sendProgress_) sendProgress_->Update(sent, total, SendProgressLine::Clock::now());
 }
 
 void TFicheVellumo::SetOuterHeight(int pixels) { toolkit_.SetDialogOuterHeight(pixels); }

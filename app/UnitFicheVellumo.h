@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "app/Step.h"
+#include "smtp/NetworkWaitObserver.h"
 
 namespace vellumo {
 
@@ -20,7 +21,9 @@ class SystemServices;
 class Toolkit;
 class TSMTPConfig;
 
-class TFicheVellumo {
+class SendProgressLine;
+
+class TFicheVellumo : private NetworkWaitObserver {
  public:
   TFicheVellumo(Toolkit& toolkit, SystemServices& system, SmtpClientFactory& clients);
   ~TFicheVellumo();
@@ -41,6 +44,15 @@ class TFicheVellumo {
   // paint. Starts the job the first time only.
   void OnActivated();
   bool RunStarted() const { return runStarted_; }
+
+  // Called by the toolkit when the user asks to close the dialog (close
+  // button, Alt+F4). Returns true when it may close now: only once the run
+  // has ended. Before that the close is refused, and while the run's job
+  // goes on it cancels the job's network work: the run then ends as a
+  // failure and closes the dialog itself.
+  bool OnCloseRequested();
+  // The user's close stopped the network work.
+  bool Cancelled() const { return cancelled_; }
 
   // The run controller: one whole job, then the dialog closes.
   void FormActivate();
@@ -65,6 +77,11 @@ class TFicheVellumo {
   void AppendToErrorMessage(const std::string& text) { errorMessage_ += text; }
 
  private:
+  // The network work's waits: the dialog's events go on, and a close asked
+  // meanwhile stops the work.
+  bool OnWaiting() override;
+  void OnMessageProgress(std::uint64_t sent, std::uint64_t total) override;
+
   // `jobRan`: reading succeeded and the run mode's job was started.
   void ReportOutcome(IniFile* ini, const ProvisionalMarker* provisional, bool jobRan);
   // The send procedure's reading phase: the host's file read once, the
@@ -83,6 +100,11 @@ class TFicheVellumo {
   std::string documentPath_;
   std::string documentFileName_;
   bool runStarted_ = false;
+  bool jobEnded_ = false;    // the pause before the outcome has begun
+  bool runEnded_ = false;    // the run is closing the dialog
+  bool closeAsked_ = false;  // the user asked to close during the job
+  bool cancelled_ = false;
+  std::unique_ptr<SendProgressLine> sendProgress_;  // while the message goes
 };
 
 

@@ -14,6 +14,10 @@ std::string MarkerNotWritten(bool networkJobRan, std::int32_t mode) {
          " n'a pas pu être enregistré dans le fichier de configuration.\n";
 }
 
+std::string SendProgress(int percent) {
+  return std::string(kSendStep) + " (" + std::to_string(percent) + " %)";
+}
+
 std::string MarkerNotRemoved(std::int32_t mode) {
   return std::string("Attention : ") + (mode == 2 ? "l'envoi" : "le test de connexion") +
          " a réussi, mais le fichier de configuration le signale encore comme un échec.\n";

@@ -40,6 +40,16 @@ std::string MarkerNotWritten(bool networkJobRan, std::int32_t mode);
 // The box after a success whose provisional marker could not be taken out.
 std::string MarkerNotRemoved(std::int32_t mode);
 
+// The user closed the dialog while the network work went on.
+inline constexpr const char* kSendCancelled = "Erreur : envoi annulé par l'utilisateur.";
+inline constexpr const char* kConnectionTestCancelled =
+    "Erreur : test de connexion annulé par l'utilisateur.";
+
+// The mail group's send line, as designed and during a long send.
+inline constexpr const char* kSendStep = "Envoi";
+// "Envoi (37 %)".
+std::string SendProgress(int percent);
+
 // The manual save.
 inline constexpr const char* kSaveQuestion =
     "Voulez-vous enregistrer votre commande afin de l'envoyer manuellement ?";

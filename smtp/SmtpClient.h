@@ -2,6 +2,7 @@
 // The SMTP client seam. A client is made for one account and is one SMTP
 // session: Connect opens it (greeting, EHLO, STARTTLS, login), Send reuses
 // it, Disconnect says QUIT. Failures are thrown as SmtpFailure.
+#include "smtp/NetworkWaitObserver.h"
 #include "smtp/SmtpAccount.h"
 
 namespace vellumo {
@@ -21,6 +22,9 @@ class SmtpClient {
   virtual void Send(const OutgoingMessage& message) = 0;
   // Says QUIT and closes; quiet on a client that is not connected.
   virtual void Disconnect() = 0;
+  // Who is called back during network waits; nullptr for nobody. The
+  // observer must outlive the calls that use it.
+  virtual void SetWaitObserver(NetworkWaitObserver* observer) = 0;
 };
 
 // Creates clients and owns them until the process ends, as the application

@@ -40,6 +40,8 @@ enum class SmtpFailureKind : std::uint8_t {
   DocumentChanged,          // it changed while sending
   MessageNotPrepared,       // no memory for the message's parts
   MessageRefusedByLibrary,  // LibraryText: why the library would not take it
+  // The caller stopped the work (the user closed the dialog).
+  Cancelled,
 };
 
 struct SmtpFailureDetails {

@@ -28,6 +28,7 @@ class TSMTPConfig {
   void Connect();
   void Send(const OutgoingMessage& message);
   void Disconnect();
+  void SetWaitObserver(NetworkWaitObserver* observer);
 
  private:
   SmtpAccount account_;

@@ -39,6 +39,7 @@ TFicheVellumo& QtApplicationShell::CreateMainForm() {
   fiche_ = std::make_unique<TFicheVellumo>(*toolkit_, system_, clients_);
   TFicheVellumo* fiche = fiche_.get();
   dialog_->SetActivationHandler([fiche] { fiche->OnActivated(); });
+  dialog_->SetCloseHandler([fiche] { return fiche->OnCloseRequested(); });
   return *fiche_;
 }
 

@@ -2,6 +2,8 @@
 
 #include <QApplication>
 #include <QCursor>
+#include <QEventLoop>
+#include <QTimer>
 #include <QLabel>
 #include <stdexcept>
 
@@ -33,6 +35,18 @@ void QtToolkit::ProcessMessages() {
   // Qt paints on its own timer; the run blocks right after this, so the
   // changed marks are painted now.
   if (dialog_.isVisible()) dialog_.repaint();
+}
+
+void QtToolkit::ProcessMessagesFor(int milliseconds) {
+  QEventLoop pause;
+  QTimer::singleShot(milliseconds, &pause, &QEventLoop::quit);
+  pause.exec();
+}
+
+void QtToolkit::SetStepText(Step step, const std::string& text) {
+  QLabel* label = dialog_.StepLabel(step);
+  if (label == nullptr) throw std::logic_error("a step label is missing from the dialog");
+  label->setText(QString::fromStdString(text));
 }
 
 void QtToolkit::BringToFront() {

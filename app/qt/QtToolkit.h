@@ -20,6 +20,8 @@ class QtToolkit : public Toolkit {
   // Throws std::invalid_argument for a name the dialog does not have.
   void SetStepMarkVisible(Step step, StepMark mark, bool visible) override;
   void ProcessMessages() override;
+  void ProcessMessagesFor(int milliseconds) override;
+  void SetStepText(Step step, const std::string& text) override;
   void BringToFront() override;
   void CloseDialog() override;
   void SetCursor(CursorKind cursor) override;

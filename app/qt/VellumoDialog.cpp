@@ -1,5 +1,7 @@
 #include "app/qt/VellumoDialog.h"
 
+#include <QCloseEvent>
+
 #include <QEvent>
 #include <QFont>
 #include <QKeyEvent>
@@ -112,18 +114,29 @@ void VellumoDialog::UpdatePictures() {
 
 void VellumoDialog::SetClientHeight(int pixels) { setFixedSize(kClientWidth, pixels); }
 
-QLabel* VellumoDialog::StepImage(Step step, StepMark mark) const {
-  const char* name = "";
+namespace {
+
+const char* StepName(Step step) {
   switch (step) {
-    case Step::EtatConnexionReadConf: name = "EtatConnexionReadConf"; break;
-    case Step::EtatConnexionCheckConf: name = "EtatConnexionCheckConf"; break;
-    case Step::EtatConnexionResultat: name = "EtatConnexionResultat"; break;
-    case Step::VellumoReadConf: name = "VellumoReadConf"; break;
-    case Step::VellumoPreparation: name = "VellumoPreparation"; break;
-    case Step::VellumoConnexion: name = "VellumoConnexion"; break;
-    case Step::VellumoResultat: name = "VellumoResultat"; break;
+    case Step::EtatConnexionReadConf: return "EtatConnexionReadConf";
+    case Step::EtatConnexionCheckConf: return "EtatConnexionCheckConf";
+    case Step::EtatConnexionResultat: return "EtatConnexionResultat";
+    case Step::VellumoReadConf: return "VellumoReadConf";
+    case Step::VellumoPreparation: return "VellumoPreparation";
+    case Step::VellumoConnexion: return "VellumoConnexion";
+    case Step::VellumoResultat: return "VellumoResultat";
   }
-  return Image(std::string("Img") + name + (mark == StepMark::Passed ? "Yes" : "No"));
+  return "";
+}
+
+}  // namespace
+
+QLabel* VellumoDialog::StepImage(Step step, StepMark mark) const {
+  return Image(std::string("Img") + StepName(step) + (mark == StepMark::Passed ? "Yes" : "No"));
+}
+
+QLabel* VellumoDialog::StepLabel(Step step) const {
+  return findChild<QLabel*>(QStringLiteral("lb") + QString::fromLatin1(StepName(step)));
 }
 
 QLabel* VellumoDialog::Image(const std::string& name) const {
@@ -136,6 +149,18 @@ QLabel* VellumoDialog::Image(const std::string& name) const {
 
 void VellumoDialog::SetActivationHandler(std::function<void()> handler) {
   activationHandler_ = std::move(handler);
+}
+
+void VellumoDialog::SetCloseHandler(std::function<bool()> handler) {
+  closeHandler_ = std::move(handler);
+}
+
+void VellumoDialog::closeEvent(QCloseEvent* event) {
+  if (closeHandler_ && !closeHandler_()) {
+    event->ignore();
+    return;
+  }
+  QDialog::closeEvent(event);
 }
 
 void VellumoDialog::PostActivation() {

@@ -37,11 +37,17 @@ class VellumoDialog : public QDialog {
   // activates the window (no window manager, offscreen) the first paint
   // alone starts the job.
   void SetActivationHandler(std::function<void()> handler);
+  // Asked on every close (close button, Alt+F4, close()): false keeps the
+  // dialog open. Without a handler the dialog closes.
+  void SetCloseHandler(std::function<bool()> handler);
+  // The label of a step ("lb" + step), or nullptr.
+  QLabel* StepLabel(Step step) const;
 
  protected:
   bool event(QEvent* event) override;
   void paintEvent(QPaintEvent* event) override;
   void keyPressEvent(QKeyEvent* event) override;
+  void closeEvent(QCloseEvent* event) override;
 
  private:
   void AddLabel(const char* name, const QString& text, int left, int top, bool bold);
@@ -58,6 +64,7 @@ class VellumoDialog : public QDialog {
   };
   std::vector<ImageSlot> images_;
   std::function<void()> activationHandler_;
+  std::function<bool()> closeHandler_;
   bool painted_ = false;
 };
 

@@ -94,6 +94,8 @@ void CurlSmtpClient::PrepareHandle() {
   if (!url) throw SmtpFailure(FailureDetails(SmtpFailureKind::InvalidHostName));
 
   if (handle_ == nullptr) {
+    loop_ = std::make_unique<CurlTransferLoop>();
+    if (!loop_->Ready()) throw SimpleSmtpFailure(SmtpFailureKind::SessionNotOpened);
     handle_ = curl_easy_init();
     if (handle_ == nullptr) throw SimpleSmtpFailure(SmtpFailureKind::SessionNotOpened);
     curl_easy_setopt(handle_, CURLOPT_ERRORBUFFER, errorBuffer_);
@@ -206,9 +208,13 @@ void CurlSmtpClient::Send(const OutgoingMessage& message) {
   PrepareHandle();
   Set(handle_, CURLOPT_CUSTOMREQUEST, static_cast<const char*>(nullptr));
   const CurlMessageUpload upload(handle_, message);
+  sending_ = true;
   try {
     PerformTrusted();
-  } catch (const SmtpFailure&) {
+    sending_ = false;
+  } catch (const SmtpFailure& failure) {
+    sending_ = false;
+    if (failure.Kind() == SmtpFailureKind::Cancelled) throw;
     // The transfer was abandoned because of the document, not the server.
     if (std::optional<SmtpFailure> document = upload.DocumentFailure()) throw *document;
     throw;
@@ -218,8 +224,11 @@ void CurlSmtpClient::Send(const OutgoingMessage& message) {
 void CurlSmtpClient::Disconnect() {
   if (handle_ == nullptr) return;
   CURL* handle = std::exchange(handle_, nullptr);
-  // Says QUIT on a connection that still stands, then closes it.
+  loop_->Release(handle);
   curl_easy_cleanup(handle);
+  // The loop holds the connection: it says QUIT on one that still stands,
+  // then closes it.
+  loop_.reset();
 }
 
 void CurlSmtpClient::PerformTrusted() {
@@ -232,7 +241,8 @@ void CurlSmtpClient::PerformTrusted() {
     std::optional<std::string> root;
     if (options_.CaFile.empty()) {
       root = RootWindowsTrusts(failure.Details(), handle_,
-                               options_.ConnectTimeoutSeconds + options_.IdleTimeoutSeconds);
+                               options_.ConnectTimeoutSeconds + options_.IdleTimeoutSeconds,
+                               observer_);
     }
     if (!root) throw;
     UseWindowsRoots(handle_, *root);
@@ -246,8 +256,16 @@ void CurlSmtpClient::Perform() {
   errorBuffer_[0] = '\0';
   expired_ = SmtpWaitClock::Limit::None;
   clock_.Start(SmtpWaitClock::Clock::now(), SocketConnected());
-  CURLcode code = curl_easy_perform(handle_);
+  CURLcode code = loop_->Run(handle_, observer_);
   if (code == CURLE_OK) return;
+  if (loop_->Cancelled()) {
+    // Stopped where it stood: nothing more goes out, not even the end of
+    // the message's data.
+    CutSession();
+    Disconnect();
+    SmtpFailureDetails cancelled = FailureDetails(SmtpFailureKind::Cancelled);
+    throw SmtpFailure(std::move(cancelled));
+  }
   if (code == CURLE_ABORTED_BY_CALLBACK && expired_ != SmtpWaitClock::Limit::None) {
     code = CURLE_OPERATION_TIMEDOUT;
   }
@@ -322,8 +340,13 @@ void CurlSmtpClient::CutSession() {
   }
 }
 
-int CurlSmtpClient::OnProgress(void* self, curl_off_t, curl_off_t, curl_off_t, curl_off_t) {
+int CurlSmtpClient::OnProgress(void* self, curl_off_t, curl_off_t, curl_off_t uploadTotal,
+                               curl_off_t uploaded) {
   auto* client = static_cast<CurlSmtpClient*>(self);
+  if (client->sending_ && client->observer_ != nullptr && uploaded >= 0 && uploadTotal >= 0) {
+    client->observer_->OnMessageProgress(static_cast<std::uint64_t>(uploaded),
+                                         static_cast<std::uint64_t>(uploadTotal));
+  }
   const auto now = SmtpWaitClock::Clock::now();
   if (!client->clock_.Connected() && client->SocketConnected()) client->clock_.OnConnected(now);
   client->expired_ = client->clock_.Expired(now);

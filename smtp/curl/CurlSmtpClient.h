@@ -2,14 +2,17 @@
 // The SMTP client on libcurl. One easy handle is one SMTP session: Connect
 // runs a NOOP transfer, which connects, says EHLO, switches to TLS and logs
 // in; Send runs a second transfer on the same handle and so on the same
-// connection; Disconnect cleans the handle up, which says QUIT.
+// connection; Disconnect closes the connection, which says QUIT. Transfers
+// run through the multi interface, calling the wait observer as they go.
 #include <curl/curl.h>
 
+#include <memory>
 #include <vector>
 
 #include "smtp/SmtpClient.h"
 #include "smtp/SmtpFailure.h"
 #include "smtp/curl/CurlSmtpOptions.h"
+#include "smtp/curl/CurlTransferLoop.h"
 #include "smtp/curl/SmtpSessionTrace.h"
 #include "smtp/curl/SmtpWaitClock.h"
 
@@ -26,6 +29,7 @@ class CurlSmtpClient : public SmtpClient {
   bool Connected() override;
   void Send(const OutgoingMessage& message) override;
   void Disconnect() override;
+  void SetWaitObserver(NetworkWaitObserver* observer) override { observer_ = observer; }
 
   const CurlSmtpOptions& Options() const { return options_; }
 
@@ -58,7 +62,11 @@ class CurlSmtpClient : public SmtpClient {
 
   SmtpAccount account_;
   CurlSmtpOptions options_;
+  // Drives the handle's transfers; holds its connection between them.
+  std::unique_ptr<CurlTransferLoop> loop_;
   CURL* handle_ = nullptr;
+  NetworkWaitObserver* observer_ = nullptr;
+  bool sending_ = false;  // the transfer under way sends the message
   SmtpSessionTrace trace_;
   SmtpWaitClock clock_;
   // The limit that ended the last transfer, if the clock ended it.

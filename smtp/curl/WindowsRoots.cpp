@@ -3,6 +3,7 @@
 #include <string_view>
 #include <vector>
 
+#include "smtp/curl/CurlTransferLoop.h"
 #include "smtp/curl/WindowsChainTrust.h"
 #include "smtp/curl/WindowsRootStore.h"
 
@@ -20,7 +21,8 @@ bool RootMissing(const SmtpFailureDetails& failure) {
 
 // The certificates the server at `url` presents. Nothing of the account
 // goes to the server: no login, no message.
-std::vector<std::string> ServerCertificates(const char* url, long timeoutSeconds) {
+std::vector<std::string> ServerCertificates(const char* url, long timeoutSeconds,
+                                            NetworkWaitObserver* observer) {
   std::vector<std::string> certificates;
   CURL* probe = curl_easy_init();
   if (probe == nullptr) return certificates;
@@ -36,8 +38,15 @@ std::vector<std::string> ServerCertificates(const char* url, long timeoutSeconds
   curl_easy_setopt(probe, CURLOPT_CONNECT_ONLY, 1L);
   curl_easy_setopt(probe, CURLOPT_TIMEOUT, timeoutSeconds);
   curl_certinfo* info = nullptr;
-  if (curl_easy_perform(probe) == CURLE_OK &&
-      curl_easy_getinfo(probe, CURLINFO_CERTINFO, &info) == CURLE_OK && info != nullptr) {
+  CurlTransferLoop loop;
+  const CURLcode result = loop.Run(probe, observer);
+  if (loop.Cancelled()) {
+    loop.Release(probe);
+    curl_easy_cleanup(probe);
+    throw SimpleSmtpFailure(SmtpFailureKind::Cancelled);
+  }
+  if (result == CURLE_OK && curl_easy_getinfo(probe, CURLINFO_CERTINFO, &info) == CURLE_OK &&
+      info != nullptr) {
     for (int i = 0; i < info->num_of_certs; ++i) {
       for (curl_slist* field = info->certinfo[i]; field != nullptr; field = field->next) {
         const std::string_view text = field->data;
@@ -45,6 +54,7 @@ std::vector<std::string> ServerCertificates(const char* url, long timeoutSeconds
       }
     }
   }
+  loop.Release(probe);
   curl_easy_cleanup(probe);
   return certificates;
 }
@@ -62,13 +72,13 @@ void UseWindowsRoots(CURL* handle, const std::string& extraRoot) {
 }
 
 std::optional<std::string> RootWindowsTrusts(const SmtpFailureDetails& failure, CURL* handle,
-                                             long timeoutSeconds) {
+                                             long timeoutSeconds, NetworkWaitObserver* observer) {
   if (!RootMissing(failure)) return std::nullopt;
   const char* url = nullptr;
   if (curl_easy_getinfo(handle, CURLINFO_EFFECTIVE_URL, &url) != CURLE_OK || url == nullptr) {
     return std::nullopt;
   }
-  const std::vector<std::string> certificates = ServerCertificates(url, timeoutSeconds);
+  const std::vector<std::string> certificates = ServerCertificates(url, timeoutSeconds, observer);
   if (certificates.empty()) return std::nullopt;
   return WindowsTrustedRoot(certificates, failure.Host);
 }

@@ -10,6 +10,7 @@
 #include <optional>
 #include <string>
 
+#include "smtp/NetworkWaitObserver.h"
 #include "smtp/SmtpFailure.h"
 
 namespace vellumo {
@@ -20,10 +21,11 @@ void UseWindowsRoots(CURL* handle, const std::string& extraRoot = {});
 
 // After `failure` of a transfer on `handle`: when libcurl found no trusted
 // root for the server's chain, reads the server's certificates on a
-// connection of their own that checks nothing and sends no login, and asks
-// Windows about them. The root of the chain when Windows trusts it for the
+// connection of their own that checks nothing and sends no login (its
+// waits call `observer`, which may cancel: SmtpFailure), and asks Windows
+// about them. The root of the chain when Windows trusts it for the
 // failure's host; nothing otherwise.
 std::optional<std::string> RootWindowsTrusts(const SmtpFailureDetails& failure, CURL* handle,
-                                             long timeoutSeconds);
+                                             long timeoutSeconds, NetworkWaitObserver* observer);
 
 }  // namespace vellumo

@@ -1,13 +1,24 @@
 #include "fakes/FakeSmtpClient.h"
+#include "smtp/SmtpFailure.h"
 
 #include <algorithm>
 #include <stdexcept>
 
 namespace vellumo::testing {
 
+namespace {
+
+void Wait(NetworkWaitObserver* observer) {
+  if (observer != nullptr && observer->OnWaiting())
+    throw SimpleSmtpFailure(SmtpFailureKind::Cancelled);
+}
+
+}  // namespace
+
 void FakeSmtpClient::Connect() {
   calls.emplace_back("Connect");
   if (onConnect) onConnect();
+  Wait(observer);
   if (connectThrows) throw std::runtime_error(*connectThrows);
   if (connectSucceeds) connected = true;
 }
@@ -24,6 +35,10 @@ bool FakeSmtpClient::Connected() {
 
 void FakeSmtpClient::Send(const OutgoingMessage& message) {
   calls.emplace_back("Send");
+  for (const auto& [bytes, total] : sendProgress) {
+    if (observer != nullptr) observer->OnMessageProgress(bytes, total);
+  }
+  Wait(observer);
   if (sendThrows) throw std::runtime_error(*sendThrows);
   sent = message;
 }

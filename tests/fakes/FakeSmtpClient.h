@@ -1,6 +1,8 @@
 #pragma once
 // A scripted SMTP client: records each call and fails where told to.
+#include <cstdint>
 #include <functional>
+#include <utility>
 #include <memory>
 #include <optional>
 #include <string>
@@ -17,6 +19,7 @@ class FakeSmtpClient : public SmtpClient {
   bool Connected() override;
   void Send(const OutgoingMessage& message) override;
   void Disconnect() override;
+  void SetWaitObserver(NetworkWaitObserver* waitObserver) override { observer = waitObserver; }
 
   int CountOf(const std::string& call) const;
 
@@ -32,6 +35,11 @@ class FakeSmtpClient : public SmtpClient {
   std::vector<bool> connectedAnswers;
   std::optional<OutgoingMessage> sent;
   SmtpAccount account;  // the account the client was made for
+  NetworkWaitObserver* observer = nullptr;
+  // Connect and Send wait once on the observer, as a real client does
+  // between its socket waits, and stop as it asks; Send reports this
+  // progress first.
+  std::vector<std::pair<std::uint64_t, std::uint64_t>> sendProgress;
 };
 
 class FakeSmtpClientFactory : public SmtpClientFactory {

@@ -2,8 +2,6 @@
 
 namespace vellumo::testing {
 
-void FakeSystem::Sleep(int milliseconds) { events.push_back("sleep " + std::to_string(milliseconds)); }
-
 FileBytes FakeSystem::ReadFile(const std::string& path) {
   reads.push_back(path);
   return NativeFileSystem().ReadFile(path);

@@ -1,5 +1,5 @@
 #pragma once
-// Records the pauses and copies asked of the system; a copy ends as told,
+// Records the copies asked of the system; a copy ends as told,
 // touching no file. The host's file is read and written for real, and each
 // read is recorded.
 #include <string>
@@ -11,7 +11,6 @@ namespace vellumo::testing {
 
 class FakeSystem : public SystemServices, private FileSystem {
  public:
-  void Sleep(int milliseconds) override;
   FileSystem& Files() override { return *this; }
 
   std::vector<std::string> events;

@@ -47,7 +47,19 @@ void FakeToolkit::SetImageVisible(const std::string& imageName, bool visible) {
   images_.emplace_back(imageName, visible);
 }
 
-void FakeToolkit::ProcessMessages() { events.emplace_back("process"); }
+void FakeToolkit::ProcessMessages() {
+  events.emplace_back("process");
+  if (onProcess) onProcess();
+}
+
+void FakeToolkit::ProcessMessagesFor(int milliseconds) {
+  events.push_back("process for " + std::to_string(milliseconds));
+  if (onProcess) onProcess();
+}
+
+void FakeToolkit::SetStepText(Step step, const std::string& text) {
+  stepTexts[step].push_back(text);
+}
 void FakeToolkit::BringToFront() { events.emplace_back("front"); }
 
 void FakeToolkit::CloseDialog() {

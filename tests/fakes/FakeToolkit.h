@@ -1,6 +1,8 @@
 #pragma once
 // Records every toolkit call as one line of an event log, and answers the
 // question and the folder chooser from scripted values.
+#include <functional>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -14,6 +16,8 @@ class FakeToolkit : public Toolkit {
   // Recorded under the form's image names, e.g. "ImgEtatConnexionReadConfYes".
   void SetStepMarkVisible(Step step, StepMark mark, bool visible) override;
   void ProcessMessages() override;
+  void ProcessMessagesFor(int milliseconds) override;
+  void SetStepText(Step step, const std::string& text) override;
   void BringToFront() override;
   void CloseDialog() override;
   void SetCursor(CursorKind cursor) override;
@@ -39,6 +43,10 @@ class FakeToolkit : public Toolkit {
   int IndexOf(const std::string& event) const;
 
   std::vector<std::string> events;
+  // Run at each ProcessMessages, as a user acting while events are handled.
+  std::function<void()> onProcess;
+  // Every text each step's label took, in order.
+  std::map<Step, std::vector<std::string>> stepTexts;
   int height = 253;
   bool closed = false;
   CursorKind cursor = CursorKind::Default;
