@@ -138,6 +138,9 @@ void CurlSmtpClient::PrepareHandle() {
   if (!options_.CaFile.empty()) Set(handle_, CURLOPT_CAINFO, options_.CaFile.c_str());
 #ifdef _WIN32
   else if (verify) UseWindowsRoots(handle_);
+  // Schannel checks revocation: a revocation server out of reach must not
+  // stop every send, a revoked certificate still does.
+  Set(handle_, CURLOPT_SSL_OPTIONS, static_cast<long>(CURLSSLOPT_REVOKE_BEST_EFFORT));
 #endif
   if (login.empty()) {
     Set(handle_, CURLOPT_USERNAME, static_cast<const char*>(nullptr));

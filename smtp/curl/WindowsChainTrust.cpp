@@ -57,7 +57,7 @@ PCCERT_CONTEXT ServerCertificate(HCERTSTORE store) {
   return nullptr;
 }
 
-// Windows' SSL policy for `host` on `chain`, revocation best effort.
+// Windows' SSL policy for `host` on `chain`.
 bool PolicyAccepts(PCCERT_CHAIN_CONTEXT chain, const std::string& host) {
   std::wstring name = Wide(host);
   if (name.empty()) return false;
@@ -67,7 +67,6 @@ bool PolicyAccepts(PCCERT_CHAIN_CONTEXT chain, const std::string& host) {
   ssl.pwszServerName = name.data();
   CERT_CHAIN_POLICY_PARA para{};
   para.cbSize = sizeof para;
-  para.dwFlags = CERT_CHAIN_POLICY_IGNORE_ALL_REV_UNKNOWN_FLAGS;
   para.pvExtraPolicyPara = &ssl;
   CERT_CHAIN_POLICY_STATUS status{};
   status.cbSize = sizeof status;
@@ -94,8 +93,9 @@ std::optional<std::string> WindowsTrustedRoot(const std::vector<std::string>& se
     para.RequestedUsage.Usage.rgpszUsageIdentifier = usages;
     PCCERT_CHAIN_CONTEXT chain = nullptr;
     // The default engine: Windows' own stores, and its on-demand fetching.
-    if (CertGetCertificateChain(nullptr, server, nullptr, sent, &para,
-                                CERT_CHAIN_REVOCATION_CHECK_CHAIN_EXCLUDE_ROOT, nullptr, &chain)) {
+    // Revocation is left to libcurl's check, which runs again when Windows
+    // trusts the chain.
+    if (CertGetCertificateChain(nullptr, server, nullptr, sent, &para, 0, nullptr, &chain)) {
       if (PolicyAccepts(chain, host) && chain->cChain > 0) {
         const CERT_SIMPLE_CHAIN* simple = chain->rgpChain[0];
         const CERT_CONTEXT* anchor = simple->rgpElement[simple->cElement - 1]->pCertContext;

@@ -11,9 +11,8 @@ namespace vellumo {
 
 // The root, as PEM, of the chain Windows builds from `serverCertificates`
 // (PEM, the server's own first or not: the one no other was issued by is
-// taken as the server's) when Windows trusts that chain for `host`, the
-// revocation checked where a revocation server answers. Nothing when
-// Windows does not trust it.
+// taken as the server's) when Windows trusts that chain for `host`,
+// revocation aside. Nothing when Windows does not trust it.
 std::optional<std::string> WindowsTrustedRoot(const std::vector<std::string>& serverCertificates,
                                               const std::string& host);
 

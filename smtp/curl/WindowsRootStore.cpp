@@ -5,15 +5,17 @@
 #include <wincrypt.h>
 // clang-format on
 
+#include <cstring>
 #include <string_view>
 #include <vector>
 
 namespace vellumo {
 namespace {
 
+// A user's store may not exist yet (a new profile); opening it read-only
+// still gives the machine's part of the view.
 HCERTSTORE OpenSystemStore(DWORD location, const wchar_t* name) {
-  return CertOpenStore(CERT_STORE_PROV_SYSTEM_W, 0, 0,
-                       location | CERT_STORE_READONLY_FLAG | CERT_STORE_OPEN_EXISTING_FLAG, name);
+  return CertOpenStore(CERT_STORE_PROV_SYSTEM_W, 0, 0, location | CERT_STORE_READONLY_FLAG, name);
 }
 
 // Windows lets a root's properties narrow what it is trusted for; a root
@@ -64,7 +66,8 @@ std::string CertificatePem(const unsigned char* der, unsigned long size) {
   if (!CryptBinaryToStringA(der, size, flags, nullptr, &length)) return {};
   std::string pem(length, '\0');
   if (!CryptBinaryToStringA(der, size, flags, pem.data(), &length)) return {};
-  pem.resize(length);
+  // Some writers count the terminating NUL in the length.
+  pem.resize(std::strlen(pem.c_str()));
   return pem;
 }
 

@@ -7,6 +7,7 @@
 #include <fstream>
 #include <iterator>
 #include <optional>
+#include <ostream>
 #include <string>
 
 #include "app/ExceptionText.h"
@@ -43,6 +44,8 @@ struct ServerCase {
   bool login;
   const char* errorPart;  // nullptr: the connection succeeds
 };
+
+void PrintTo(const ServerCase& c, std::ostream* out) { *out << c.name; }
 
 class WindowsTls : public ::testing::TestWithParam<ServerCase> {};
 
@@ -95,6 +98,8 @@ struct ChainCase {
   const char* host;
   bool trusted;  // then anchored at the test CA
 };
+
+void PrintTo(const ChainCase& c, std::ostream* out) { *out << c.name; }
 
 class WindowsChain : public ::testing::TestWithParam<ChainCase> {};
 
