@@ -108,7 +108,9 @@ TEST_P(WindowsChain, TrustsWhatWindowsTrusts) {
   const std::optional<std::string> root =
       WindowsTrustedRoot({Certificate(c.serverCertificate)}, c.host);
   ASSERT_EQ(root.has_value(), c.trusted);
-  if (c.trusted) EXPECT_EQ(Flat(*root), Flat(Certificate("ca.pem")));
+  if (c.trusted) {
+    EXPECT_EQ(Flat(*root), Flat(Certificate("ca.pem")));
+  }
 }
 
 INSTANTIATE_TEST_SUITE_P(
