@@ -73,7 +73,11 @@ CurlSmtpClient::CurlSmtpClient(SmtpAccount account, CurlSmtpOptions options)
   CurlGlobalInit::Ensure();
 }
 
-CurlSmtpClient::~CurlSmtpClient() { Disconnect(); }
+CurlSmtpClient::~CurlSmtpClient() {
+  // The run that observed the waits may be gone by now.
+  observer_ = nullptr;
+  Disconnect();
+}
 
 void CurlSmtpClient::PrepareHandle() {
   const std::optional<TlsMode> tls = account_.Tls();
@@ -91,8 +95,6 @@ void CurlSmtpClient::PrepareHandle() {
   if (!url) throw SmtpFailure(FailureDetails(SmtpFailureKind::InvalidHostName));
 
   if (handle_ == nullptr) {
-    loop_ = std::make_unique<CurlTransferLoop>();
-    if (!loop_->Ready()) throw SimpleSmtpFailure(SmtpFailureKind::SessionNotOpened);
     handle_ = curl_easy_init();
     if (handle_ == nullptr) throw SimpleSmtpFailure(SmtpFailureKind::SessionNotOpened);
     curl_easy_setopt(handle_, CURLOPT_ERRORBUFFER, errorBuffer_);
@@ -218,11 +220,12 @@ void CurlSmtpClient::Send(const OutgoingMessage& message) {
 void CurlSmtpClient::Disconnect() {
   if (handle_ == nullptr) return;
   CURL* handle = std::exchange(handle_, nullptr);
-  loop_->Release(handle);
-  curl_easy_cleanup(handle);
-  // The loop holds the connection: it says QUIT on one that still stands,
-  // then closes it.
-  loop_.reset();
+  // Says QUIT on a connection that still stands, then closes it. A stop
+  // asked meanwhile only cuts the wait for the reply short: nothing is
+  // undone by it.
+  stopRequested_ = false;
+  loop_.RunAside([handle] { curl_easy_cleanup(handle); }, observer_, [this] { StopNow(); });
+  stopRequested_ = false;
 }
 
 void CurlSmtpClient::Perform() {
@@ -230,12 +233,12 @@ void CurlSmtpClient::Perform() {
   errorBuffer_[0] = '\0';
   expired_ = SmtpWaitClock::Limit::None;
   clock_.Start(SmtpWaitClock::Clock::now(), SocketConnected());
-  CURLcode code = loop_->Run(handle_, observer_);
+  stopRequested_ = false;
+  CURLcode code = loop_.Run(handle_, observer_, [this] { StopNow(); });
   if (code == CURLE_OK) return;
-  if (loop_->Cancelled()) {
+  if (loop_.Cancelled()) {
     // Stopped where it stood: nothing more goes out, not even the end of
     // the message's data.
-    CutSession();
     Disconnect();
     SmtpFailureDetails cancelled = FailureDetails(SmtpFailureKind::Cancelled);
     throw SmtpFailure(std::move(cancelled));
@@ -303,8 +306,26 @@ int CurlSmtpClient::OnDebug(CURL*, curl_infotype type, char* data, std::size_t s
   return 0;
 }
 
+void CurlSmtpClient::StopNow() {
+  stopRequested_ = true;
+  const std::lock_guard<std::mutex> lock(socketsMutex_);
+  for (curl_socket_t socket : sockets_) {
+    // Closed with a reset: data still queued for the server is dropped.
+    linger reset{1, 0};
+    setsockopt(socket, SOL_SOCKET, SO_LINGER, reinterpret_cast<const char*>(&reset), sizeof reset);
+#ifdef _WIN32
+    shutdown(socket, SD_BOTH);
+#else
+    // Wakes libcurl's wait on the socket (it reads the end) without
+    // sending the end of the stream after what is still queued.
+    shutdown(socket, SHUT_RD);
+#endif
+  }
+}
+
 void CurlSmtpClient::CutSession() {
   // Closing our side makes every later read and write fail at once.
+  const std::lock_guard<std::mutex> lock(socketsMutex_);
   for (curl_socket_t socket : sockets_) {
 #ifdef _WIN32
     shutdown(socket, SD_BOTH);
@@ -317,9 +338,10 @@ void CurlSmtpClient::CutSession() {
 int CurlSmtpClient::OnProgress(void* self, curl_off_t, curl_off_t, curl_off_t uploadTotal,
                                curl_off_t uploaded) {
   auto* client = static_cast<CurlSmtpClient*>(self);
-  if (client->sending_ && client->observer_ != nullptr && uploaded >= 0 && uploadTotal >= 0) {
-    client->observer_->OnMessageProgress(static_cast<std::uint64_t>(uploaded),
-                                         static_cast<std::uint64_t>(uploadTotal));
+  if (client->stopRequested_) return 1;
+  if (client->sending_ && uploaded >= 0 && uploadTotal >= 0) {
+    client->loop_.NoteProgress(static_cast<std::uint64_t>(uploaded),
+                               static_cast<std::uint64_t>(uploadTotal));
   }
   const auto now = SmtpWaitClock::Clock::now();
   if (!client->clock_.Connected() && client->SocketConnected()) client->clock_.OnConnected(now);
@@ -328,6 +350,7 @@ int CurlSmtpClient::OnProgress(void* self, curl_off_t, curl_off_t, curl_off_t up
 }
 
 bool CurlSmtpClient::SocketConnected() const {
+  const std::lock_guard<std::mutex> lock(socketsMutex_);
   for (curl_socket_t socket : sockets_) {
     sockaddr_storage peer{};
     socklen_t length = sizeof peer;
@@ -338,12 +361,16 @@ bool CurlSmtpClient::SocketConnected() const {
 }
 
 int CurlSmtpClient::OnSocketOpened(void* self, curl_socket_t socket, curlsocktype) {
-  static_cast<CurlSmtpClient*>(self)->sockets_.push_back(socket);
+  auto* client = static_cast<CurlSmtpClient*>(self);
+  const std::lock_guard<std::mutex> lock(client->socketsMutex_);
+  client->sockets_.push_back(socket);
   return CURL_SOCKOPT_OK;
 }
 
 int CurlSmtpClient::OnSocketClosing(void* self, curl_socket_t socket) {
-  auto& sockets = static_cast<CurlSmtpClient*>(self)->sockets_;
+  auto* client = static_cast<CurlSmtpClient*>(self);
+  const std::lock_guard<std::mutex> lock(client->socketsMutex_);
+  auto& sockets = client->sockets_;
   sockets.erase(std::remove(sockets.begin(), sockets.end(), socket), sockets.end());
 #ifdef _WIN32
   return closesocket(socket);
