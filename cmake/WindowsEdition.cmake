@@ -91,9 +91,8 @@ if(VELLUMO_TESTS)
 endif()
 
 # Schannel against local TLS servers: run by scripts/test-windows-tls, which
-# starts the servers and trusts the test CA; not a ctest of its own. The
-# client links only with the Windows side of the file seam (documents).
-if(VELLUMO_TESTS AND NOT VELLUMO_WINDOWS_CORE_ONLY)
+# starts the servers and trusts the test CA; not a ctest of its own.
+if(VELLUMO_TESTS)
   add_executable(vellumo_windows_tls_tests tests/e2e/windows/WindowsTls_test.cpp)
   target_link_libraries(vellumo_windows_tls_tests PRIVATE vellumo_curl GTest::gtest_main)
 endif()

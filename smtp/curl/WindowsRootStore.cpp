@@ -24,14 +24,14 @@ bool TrustedForServers(PCCERT_CONTEXT certificate) {
   DWORD size = 0;
   if (!CertGetEnhancedKeyUsage(certificate, CERT_FIND_PROP_ONLY_ENHKEY_USAGE_FLAG, nullptr,
                                &size)) {
-    return GetLastError() == CRYPT_E_NOT_FOUND;  // no restriction
+    return GetLastError() == static_cast<DWORD>(CRYPT_E_NOT_FOUND);  // no restriction
   }
   std::vector<BYTE> buffer(size);
   auto* usage = reinterpret_cast<CERT_ENHKEY_USAGE*>(buffer.data());
   if (!CertGetEnhancedKeyUsage(certificate, CERT_FIND_PROP_ONLY_ENHKEY_USAGE_FLAG, usage, &size)) {
     return false;
   }
-  if (usage->cUsageIdentifier == 0) return GetLastError() == CRYPT_E_NOT_FOUND;
+  if (usage->cUsageIdentifier == 0) return GetLastError() == static_cast<DWORD>(CRYPT_E_NOT_FOUND);
   for (DWORD i = 0; i < usage->cUsageIdentifier; ++i) {
     if (std::string_view(usage->rgpszUsageIdentifier[i]) == szOID_PKIX_KP_SERVER_AUTH) return true;
   }

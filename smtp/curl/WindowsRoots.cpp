@@ -1,5 +1,8 @@
 #include "smtp/curl/WindowsRoots.h"
 
+#include <winsock2.h>
+
+#include <atomic>
 #include <string_view>
 #include <vector>
 
@@ -19,6 +22,25 @@ bool RootMissing(const SmtpFailureDetails& failure) {
           detail.find("CERT_TRUST_IS_PARTIAL_CHAIN") != std::string_view::npos);
 }
 
+// What stops the look at a server at once when the user cancels.
+struct ProbeStop {
+  std::atomic<bool> requested{false};
+  std::atomic<curl_socket_t> socket{CURL_SOCKET_BAD};
+
+  void Now() {
+    requested = true;
+    const curl_socket_t open = socket;
+    if (open != CURL_SOCKET_BAD) shutdown(open, SD_BOTH);
+  }
+  static int OnSocket(void* self, curl_socket_t opened, curlsocktype) {
+    static_cast<ProbeStop*>(self)->socket = opened;
+    return CURL_SOCKOPT_OK;
+  }
+  static int OnProgress(void* self, curl_off_t, curl_off_t, curl_off_t, curl_off_t) {
+    return static_cast<ProbeStop*>(self)->requested ? 1 : 0;
+  }
+};
+
 // The certificates the server at `url` presents. Nothing of the account
 // goes to the server: no login, no message.
 std::vector<std::string> ServerCertificates(const char* url, long timeoutSeconds,
@@ -26,6 +48,7 @@ std::vector<std::string> ServerCertificates(const char* url, long timeoutSeconds
   std::vector<std::string> certificates;
   CURL* probe = curl_easy_init();
   if (probe == nullptr) return certificates;
+  ProbeStop stop;
   curl_easy_setopt(probe, CURLOPT_URL, url);
   curl_easy_setopt(probe, CURLOPT_PROTOCOLS_STR, "smtp,smtps");
   curl_easy_setopt(probe, CURLOPT_PROXY, "");
@@ -37,16 +60,17 @@ std::vector<std::string> ServerCertificates(const char* url, long timeoutSeconds
   curl_easy_setopt(probe, CURLOPT_CERTINFO, 1L);
   curl_easy_setopt(probe, CURLOPT_CONNECT_ONLY, 1L);
   curl_easy_setopt(probe, CURLOPT_TIMEOUT, timeoutSeconds);
-  curl_certinfo* info = nullptr;
+  curl_easy_setopt(probe, CURLOPT_SERVER_RESPONSE_TIMEOUT, timeoutSeconds);
+  curl_easy_setopt(probe, CURLOPT_SOCKOPTFUNCTION, &ProbeStop::OnSocket);
+  curl_easy_setopt(probe, CURLOPT_SOCKOPTDATA, &stop);
+  curl_easy_setopt(probe, CURLOPT_XFERINFOFUNCTION, &ProbeStop::OnProgress);
+  curl_easy_setopt(probe, CURLOPT_XFERINFODATA, &stop);
+  curl_easy_setopt(probe, CURLOPT_NOPROGRESS, 0L);
   CurlTransferLoop loop;
-  const CURLcode result = loop.Run(probe, observer);
-  if (loop.Cancelled()) {
-    loop.Release(probe);
-    curl_easy_cleanup(probe);
-    throw SimpleSmtpFailure(SmtpFailureKind::Cancelled);
-  }
-  if (result == CURLE_OK && curl_easy_getinfo(probe, CURLINFO_CERTINFO, &info) == CURLE_OK &&
-      info != nullptr) {
+  const auto stopNow = [&stop] { stop.Now(); };
+  curl_certinfo* info = nullptr;
+  if (loop.Run(probe, observer, stopNow) == CURLE_OK &&
+      curl_easy_getinfo(probe, CURLINFO_CERTINFO, &info) == CURLE_OK && info != nullptr) {
     for (int i = 0; i < info->num_of_certs; ++i) {
       for (curl_slist* field = info->certinfo[i]; field != nullptr; field = field->next) {
         const std::string_view text = field->data;
@@ -54,8 +78,10 @@ std::vector<std::string> ServerCertificates(const char* url, long timeoutSeconds
       }
     }
   }
-  loop.Release(probe);
-  curl_easy_cleanup(probe);
+  const bool cancelled = loop.Cancelled();
+  // Says QUIT, which may wait for its reply.
+  loop.RunAside([probe] { curl_easy_cleanup(probe); }, observer, stopNow);
+  if (cancelled || loop.Cancelled()) throw SimpleSmtpFailure(SmtpFailureKind::Cancelled);
   return certificates;
 }
 
