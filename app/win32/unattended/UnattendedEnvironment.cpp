@@ -1,0 +1,26 @@
+#include "app/win32/unattended/UnattendedEnvironment.h"
+
+#include <string>
+
+#include "app/win32/WideText.h"
+
+namespace vellumo {
+
+namespace {
+
+std::wstring Variable(const wchar_t* name) {
+  const DWORD size = GetEnvironmentVariableW(name, nullptr, 0);
+  if (size == 0) return {};
+  std::wstring value(size, L'\0');
+  value.resize(GetEnvironmentVariableW(name, value.data(), size));
+  return value;
+}
+
+}  // namespace
+
+Win32UnattendedMode UnattendedModeFromEnvironment() {
+  return Win32UnattendedMode(WideToUtf8(Variable(L"VELLUMO_AUTO_ANSWER")),
+                             Variable(L"VELLUMO_BOX_LOG"), Variable(L"VELLUMO_SCREENSHOT"));
+}
+
+}  // namespace vellumo
