@@ -124,7 +124,7 @@ if(EXISTS ${PROJECT_SOURCE_DIR}/platform/windows/CommandLine.h)
 
   # The shipped program: GUI subsystem, wide entry point, no hook.
   add_executable(vellumo WIN32 app/win32/main.cpp ${PROJECT_BINARY_DIR}/vellumo.rc)
-  target_link_options(vellumo PRIVATE -municode)
+  target_link_options(vellumo PRIVATE -municode -s)
   target_link_libraries(vellumo PRIVATE vellumo_win32 vellumo_curl)
   install(TARGETS vellumo RUNTIME DESTINATION .)
 
@@ -132,10 +132,11 @@ if(EXISTS ${PROJECT_SOURCE_DIR}/platform/windows/CommandLine.h)
   add_executable(vellumo-unattended WIN32 app/win32/main.cpp
     app/win32/unattended/UnattendedEnvironment.cpp ${PROJECT_BINARY_DIR}/vellumo.rc)
   target_compile_definitions(vellumo-unattended PRIVATE VELLUMO_UNATTENDED)
-  target_link_options(vellumo-unattended PRIVATE -municode)
+  target_link_options(vellumo-unattended PRIVATE -municode -s)
   target_link_libraries(vellumo-unattended PRIVATE vellumo_win32 vellumo_curl)
 
-  install(FILES packaging/windows/LISEZMOI.txt DESTINATION .)
+  # The ZIP: the program and a short README in French and English.
+  install(FILES packaging/windows/README.txt DESTINATION .)
   set(CPACK_GENERATOR ZIP)
   set(CPACK_PACKAGE_NAME vellumo)
   set(CPACK_SYSTEM_NAME windows-x64)

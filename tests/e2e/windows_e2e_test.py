@@ -64,7 +64,7 @@ class WindowsRuns(unittest.TestCase):
             self.assertEqual(mail["defects"], "0")
             self.assertEqual(mail["subject"], "Votre commande n°42 : 1 250,00 € réglés")
             self.assertEqual(mail["from"], "Service Ventes Été <ventes@exemple.fr>")
-            self.assertEqual(mail["body"], "Bonjour Éloïse,\nTotal = 1 250,00 €\n")
+            self.assertEqual(mail["body"], "Bonjour Éloïse,\nTotal = 1 250,00 €")
             self.assertEqual(mail["attachment-name"], "Commande n°42 été €.pdf")
             self.assertEqual(mail["attachment-sha256"], sha256(document))
             # Success leaves the host's file as it was: no marker.

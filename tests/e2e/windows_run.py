@@ -58,6 +58,7 @@ class SmtpServer:
         if self.process.poll() is None:
             self.process.stdin.close()
             self.process.wait(timeout=10)
+        self.process.stdout.close()
 
     def __enter__(self):
         return self
