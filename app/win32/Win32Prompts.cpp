@@ -4,19 +4,19 @@
 
 #include <utility>
 
-#include "app/win32/WideText.h"
+#include "platform/windows/Utf16.h"
 
 namespace vellumo {
 
 Win32Prompts::Win32Prompts(Win32UnattendedMode unattended) : unattended_(std::move(unattended)) {}
 
-void Win32Prompts::SetCaption(const std::string& caption) { caption_ = Utf8ToWide(caption); }
+void Win32Prompts::SetCaption(const std::string& caption) { caption_ = windows::Utf16(caption); }
 
 int Win32Prompts::Box(HWND owner, const std::string& text, UINT type) {
   // MessageBoxW shows plain text: server replies and INI values read as
   // written.
-  if (unattended_.Active()) return unattended_.ShowBox(owner, Utf8ToWide(text), caption_, type);
-  return MessageBoxW(owner, Utf8ToWide(text).c_str(), caption_.c_str(), type);
+  if (unattended_.Active()) return unattended_.ShowBox(owner, windows::Utf16(text), caption_, type);
+  return MessageBoxW(owner, windows::Utf16(text).c_str(), caption_.c_str(), type);
 }
 
 void Win32Prompts::ShowMessage(HWND owner, const std::string& text) { Box(owner, text, MB_OK); }
@@ -45,12 +45,12 @@ bool Win32Prompts::SelectDirectory(const std::string& title, std::string& folder
   FILEOPENDIALOGOPTIONS options = 0;
   dialog->GetOptions(&options);
   dialog->SetOptions(options | FOS_PICKFOLDERS | FOS_FORCEFILESYSTEM | FOS_PATHMUSTEXIST);
-  dialog->SetTitle(Utf8ToWide(title).c_str());
+  dialog->SetTitle(windows::Utf16(title).c_str());
   IShellItem* item = nullptr;
   if (SUCCEEDED(dialog->Show(nullptr)) && SUCCEEDED(dialog->GetResult(&item))) {
     PWSTR path = nullptr;
     if (SUCCEEDED(item->GetDisplayName(SIGDN_FILESYSPATH, &path))) {
-      folder = WideToUtf8(path);
+      folder = windows::Utf8(path);
       chosen = true;
       CoTaskMemFree(path);
     }

@@ -4,7 +4,7 @@
 
 #include <stdexcept>
 
-#include "app/win32/WideText.h"
+#include "platform/windows/Utf16.h"
 #include "app/win32/Win32Dialog.h"
 #include "app/win32/Win32Prompts.h"
 
@@ -58,7 +58,7 @@ void Win32Toolkit::ProcessMessagesFor(int milliseconds) {
 void Win32Toolkit::SetStepText(Step step, const std::string& text) {
   HWND label = dialog_.StepLabel(step);
   if (label == nullptr) throw std::logic_error("a step label is missing from the dialog");
-  dialog_.SetLabelText(label, Utf8ToWide(text));
+  dialog_.SetLabelText(label, windows::Utf16(text));
 }
 
 void Win32Toolkit::BringToFront() {

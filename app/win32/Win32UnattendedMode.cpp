@@ -3,7 +3,7 @@
 #include <utility>
 #include <vector>
 
-#include "app/win32/WideText.h"
+#include "platform/windows/Utf16.h"
 
 namespace vellumo {
 
@@ -74,8 +74,8 @@ void CALLBACK Win32UnattendedMode::AnswerBox(HWND, UINT, UINT_PTR timer, DWORD) 
   KillTimer(nullptr, timer);
   if (!pending.log.empty()) {
     // The text as the box shows it: its static control, id 0xFFFF.
-    const std::string record = WideToUtf8(TextOf(box)) + '\x1f' +
-                               WideToUtf8(TextOf(GetDlgItem(box, 0xFFFF))) + '\x1e';
+    const std::string record = windows::Utf8(TextOf(box)) + '\x1f' +
+                               windows::Utf8(TextOf(GetDlgItem(box, 0xFFFF))) + '\x1e';
     AppendToFile(pending.log, record);
   }
   PostMessageW(box, WM_COMMAND, static_cast<WPARAM>(pending.answer), 0);

@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "app/win32/WideText.h"
+#include "platform/windows/Utf16.h"
 
 namespace vellumo {
 
@@ -19,7 +19,7 @@ std::wstring Variable(const wchar_t* name) {
 }  // namespace
 
 Win32UnattendedMode UnattendedModeFromEnvironment() {
-  return Win32UnattendedMode(WideToUtf8(Variable(L"VELLUMO_AUTO_ANSWER")),
+  return Win32UnattendedMode(windows::Utf8(Variable(L"VELLUMO_AUTO_ANSWER")),
                              Variable(L"VELLUMO_BOX_LOG"), Variable(L"VELLUMO_SCREENSHOT"));
 }
 
