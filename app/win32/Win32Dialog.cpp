@@ -145,9 +145,11 @@ void Win32Dialog::CreateComponents() {
 }
 
 void Win32Dialog::DescribeMarks() {
-  // Two marks take turns on one step, so each carries its step's text as
-  // description (Dynamic Annotation); best effort where COM or the service
-  // is missing.
+  // A mark is named by its window text. Its name and role are also set
+  // through Dynamic Annotation, since the standard proxy of an owner-drawn
+  // static need not read its text; and two marks take turns on one step, so
+  // each carries its step's text as description. Best effort where COM or
+  // the service is missing.
   IAccPropServices* services = nullptr;
   if (FAILED(CoCreateInstance(CLSID_AccPropServices, nullptr, CLSCTX_INPROC_SERVER,
                               IID_IAccPropServices, reinterpret_cast<void**>(&services)))) {
@@ -157,6 +159,15 @@ void Win32Dialog::DescribeMarks() {
     if (mark.spec->kind != Kind::Cross && mark.spec->kind != Kind::Check) continue;
     std::string step = mark.spec->name + 3;  // after "Img"
     step.resize(step.size() - (mark.spec->kind == Kind::Check ? 3 : 2));
+    const auto name = WindowText(mark.window);
+    services->SetHwndPropStr(mark.window, static_cast<DWORD>(OBJID_CLIENT), CHILDID_SELF,
+                             PROPID_ACC_NAME, name.c_str());
+    VARIANT role;
+    VariantInit(&role);
+    role.vt = VT_I4;
+    role.lVal = ROLE_SYSTEM_GRAPHIC;
+    services->SetHwndProp(mark.window, static_cast<DWORD>(OBJID_CLIENT), CHILDID_SELF,
+                          PROPID_ACC_ROLE, role);
     if (HWND label = Component("lb" + step)) {
       const std::wstring description = WindowText(label);
       services->SetHwndPropStr(mark.window, static_cast<DWORD>(OBJID_CLIENT), CHILDID_SELF,
@@ -273,7 +284,8 @@ void Win32Dialog::SetWaitCursor(bool wait) {
   // At once, not only when the mouse next moves over the dialog.
   POINT cursor{};
   GetCursorPos(&cursor);
-  if (window_ != nullptr && WindowFromPoint(cursor) != nullptr) {
+  HWND under = WindowFromPoint(cursor);
+  if (window_ != nullptr && (under == window_ || IsChild(window_, under))) {
     SetCursor(LoadCursorW(nullptr, wait ? IDC_WAIT : IDC_ARROW));
   }
 }

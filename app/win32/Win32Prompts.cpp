@@ -14,7 +14,9 @@ void Win32Prompts::SetCaption(const std::string& caption) { caption_ = windows::
 
 int Win32Prompts::Box(HWND owner, const std::string& text, UINT type) {
   // MessageBoxW shows plain text: server replies and INI values read as
-  // written.
+  // written. A box of its own, before the dialog shows, comes to the front:
+  // the host started us and may still hold the foreground.
+  if (owner == nullptr) type |= MB_SETFOREGROUND;
   if (unattended_.Active()) return unattended_.ShowBox(owner, windows::Utf16(text), caption_, type);
   return MessageBoxW(owner, windows::Utf16(text).c_str(), caption_.c_str(), type);
 }

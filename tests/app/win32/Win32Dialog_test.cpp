@@ -4,6 +4,7 @@
 #include "app/win32/Win32Dialog.h"
 
 #include <gtest/gtest.h>
+#include <oleacc.h>
 
 #include <chrono>
 
@@ -102,6 +103,19 @@ TEST_F(DialogTest, CaptionAndMarksAsAScreenReaderFindsThem) {
   HWND failed = dialog.StepImage(Step::VellumoConnexion, StepMark::NotPassed);
   EXPECT_EQ(Text(passed), L"Étape réussie");
   EXPECT_EQ(Text(failed), L"Étape non réussie");
+  // What a screen reader asks the mark through MSAA.
+  IAccessible* accessible = nullptr;
+  ASSERT_EQ(AccessibleObjectFromWindow(passed, static_cast<DWORD>(OBJID_CLIENT), __uuidof(IAccessible),
+                                       reinterpret_cast<void**>(&accessible)),
+            S_OK);
+  VARIANT self;
+  self.vt = VT_I4;
+  self.lVal = CHILDID_SELF;
+  BSTR name = nullptr;
+  EXPECT_EQ(accessible->get_accName(self, &name), S_OK);
+  EXPECT_EQ(std::wstring(name ? name : L""), L"Étape réussie");
+  SysFreeString(name);
+  accessible->Release();
   EXPECT_FALSE(IsWindowVisible(passed));
   toolkit.SetStepMarkVisible(Step::VellumoConnexion, StepMark::Passed, true);
   EXPECT_TRUE(GetWindowLongW(passed, GWL_STYLE) & WS_VISIBLE);
