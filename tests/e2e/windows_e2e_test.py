@@ -11,7 +11,7 @@ import sys
 import tempfile
 import unittest
 
-from windows_run import HERE, Run, SmtpServer, send_ini, windows_path
+from windows_run import HERE, PROGRAM, Run, SmtpServer, send_ini, windows_path
 
 MARKER_CRLF = b"[ExportationMailErreur]\r\nErreur=1\r\n"
 
@@ -98,6 +98,15 @@ class WindowsRuns(unittest.TestCase):
             self.assertEqual(after.read(), content + MARKER_CRLF)
         copy = os.path.join(saved, "Facture n°7 €.pdf")
         self.assertEqual(sha256(copy), sha256(document))
+
+
+class ShippedProgram(unittest.TestCase):
+    def test_has_none_of_the_test_hooks(self):
+        hook = "VELLUMO_AUTO_ANSWER".encode("utf-16-le")
+        with open(PROGRAM, "rb") as unattended:
+            self.assertIn(hook, unattended.read())  # the search finds them where they are
+        with open(os.path.join(os.path.dirname(PROGRAM), "vellumo.exe"), "rb") as shipped:
+            self.assertNotIn(hook, shipped.read())
 
 
 if __name__ == "__main__":
