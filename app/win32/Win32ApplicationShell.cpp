@@ -47,6 +47,7 @@ bool Win32ApplicationShell::TrySetStyle(const std::string& styleName) {
 void Win32ApplicationShell::Run() {
   if (!dialog_ || !dialog_->IsOpen()) return;
   dialog_->Show();
+  prompts_.Unattended().ScheduleCloseIfAsked(dialog_->Handle());
   MSG message;
   while (GetMessageW(&message, nullptr, 0, 0) > 0) {
     TranslateMessage(&message);

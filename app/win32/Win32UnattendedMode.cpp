@@ -16,6 +16,13 @@ struct PendingBox {
   std::wstring log;
 };
 PendingBox pending;
+// The dialog a close is asked for.
+HWND closing = nullptr;
+
+void CALLBACK AskClose(HWND, UINT, UINT_PTR timer, DWORD) {
+  KillTimer(nullptr, timer);
+  if (IsWindow(closing)) PostMessageW(closing, WM_CLOSE, 0, 0);
+}
 
 void AppendToFile(const std::wstring& path, const std::string& bytes) {
   HANDLE file = CreateFileW(path.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ, nullptr, OPEN_ALWAYS,
@@ -45,8 +52,10 @@ BOOL CALLBACK FindBox(HWND window, LPARAM found) {
 }  // namespace
 
 Win32UnattendedMode::Win32UnattendedMode(const std::string& autoAnswer, std::wstring boxLog,
-                                         std::wstring dialogPicture)
-    : boxLog_(std::move(boxLog)), dialogPicture_(std::move(dialogPicture)) {
+                                         std::wstring dialogPicture, unsigned closeAfterMs)
+    : boxLog_(std::move(boxLog)),
+      dialogPicture_(std::move(dialogPicture)),
+      closeAfterMs_(closeAfterMs) {
   if (autoAnswer.empty()) return;
   active_ = true;
   const std::size_t colon = autoAnswer.find(':');
@@ -79,6 +88,12 @@ void CALLBACK Win32UnattendedMode::AnswerBox(HWND, UINT, UINT_PTR timer, DWORD) 
     AppendToFile(pending.log, record);
   }
   PostMessageW(box, WM_COMMAND, static_cast<WPARAM>(pending.answer), 0);
+}
+
+void Win32UnattendedMode::ScheduleCloseIfAsked(HWND dialog) const {
+  if (closeAfterMs_ == 0) return;
+  closing = dialog;
+  SetTimer(nullptr, 0, closeAfterMs_, &AskClose);
 }
 
 void Win32UnattendedMode::SaveDialogPictureIfAsked(HWND dialog) const {

@@ -20,9 +20,11 @@ class Win32UnattendedMode {
   // FOLDER, or cancels without one); empty leaves every box to the user.
   // `boxLog`: each box shown is appended there, UTF-8, as its caption, a
   // 0x1F, its text and a 0x1E. `dialogPicture`: a BMP file the dialog,
-  // frame included, is saved to just before it closes.
+  // frame included, is saved to just before it closes. `closeAfterMs`: a
+  // close is asked that long after the dialog shows, as a user's click on
+  // the close button would; 0 for none.
   Win32UnattendedMode(const std::string& autoAnswer, std::wstring boxLog,
-                      std::wstring dialogPicture);
+                      std::wstring dialogPicture, unsigned closeAfterMs = 0);
 
   bool Active() const { return active_; }
   DialogAnswer Answer() const { return answer_; }
@@ -32,6 +34,8 @@ class Win32UnattendedMode {
   // after about half a second.
   int ShowBox(HWND owner, const std::wstring& text, const std::wstring& caption, UINT type);
   void SaveDialogPictureIfAsked(HWND dialog) const;
+  // Arms the close request, when one was asked, for the dialog just shown.
+  void ScheduleCloseIfAsked(HWND dialog) const;
 
  private:
   static void CALLBACK AnswerBox(HWND, UINT, UINT_PTR timer, DWORD);
@@ -41,6 +45,7 @@ class Win32UnattendedMode {
   std::string folder_;
   std::wstring boxLog_;
   std::wstring dialogPicture_;
+  unsigned closeAfterMs_ = 0;
 };
 
 }  // namespace vellumo

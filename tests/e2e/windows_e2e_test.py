@@ -50,6 +50,21 @@ class WindowsRuns(unittest.TestCase):
                 self.assertEqual(after.read(), content)
             self.assertEqual(server.commands()[-1], "QUIT")
 
+    def test_close_during_the_connection_cancels_it(self):
+        # A server that never greets: the client would wait a minute.
+        with SmtpServer("--never-greet") as server:
+            ini = os.path.join(self.folder, "compte.ini")
+            content = b"[Email]\r\nEnvoiMode=3\r\n[ConfigMail]\r\nSmtpAdresse=127.0.0.1\r\n" \
+                      b"SmtpPort=%d\r\n" % server.port
+            with open(ini, "wb") as out:
+                out.write(content)
+            run = Run(ini, close_after_ms=2000)
+        self.assertEqual(run.boxes,
+                         [("Vellumo", "Erreur : test de connexion annulé par l'utilisateur.")])
+        self.assertLess(run.seconds, 30)
+        with open(ini, "rb") as after:
+            self.assertEqual(after.read(), content + MARKER_CRLF)
+
     def test_send_with_accents_and_euro_arrives_intact(self):
         with SmtpServer() as server:
             ini, document = send_ini(server.port, self.folder)

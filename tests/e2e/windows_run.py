@@ -14,6 +14,7 @@ import struct
 import subprocess
 import sys
 import tempfile
+import time
 import zlib
 
 HERE = os.path.dirname(os.path.abspath(__file__))
@@ -78,18 +79,22 @@ class Run:
     """One run of the program: exit code, the boxes it showed as (caption,
     text) pairs, the dialog's picture as a BMP file when asked."""
 
-    def __init__(self, ini_path, answer="no", picture=None, timeout=120):
+    def __init__(self, ini_path, answer="no", picture=None, close_after_ms=0, timeout=120):
         work = tempfile.mkdtemp(prefix="vellumo-run-")
         log = os.path.join(work, "boxes.log")
         environment = dict(os.environ, LANG="C.UTF-8", VELLUMO_AUTO_ANSWER=answer,
                            VELLUMO_BOX_LOG=windows_path(log))
         if picture:
             environment["VELLUMO_SCREENSHOT"] = windows_path(picture)
+        if close_after_ms:
+            environment["VELLUMO_CLOSE_AFTER"] = str(close_after_ms)
         # The path goes as the host gives it: one argument, accents and all.
+        begin = time.monotonic()
         self.exit_code = subprocess.run([WINE, PROGRAM, windows_path(ini_path)],
                                         env=environment, timeout=timeout,
                                         stdout=subprocess.DEVNULL,
                                         stderr=subprocess.DEVNULL).returncode
+        self.seconds = time.monotonic() - begin
         self.boxes = []
         if os.path.exists(log):
             with open(log, "rb") as boxes:

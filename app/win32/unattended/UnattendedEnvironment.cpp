@@ -1,5 +1,6 @@
 #include "app/win32/unattended/UnattendedEnvironment.h"
 
+#include <cwchar>
 #include <string>
 
 #include "platform/windows/Utf16.h"
@@ -19,8 +20,10 @@ std::wstring Variable(const wchar_t* name) {
 }  // namespace
 
 Win32UnattendedMode UnattendedModeFromEnvironment() {
+  const std::wstring closeAfter = Variable(L"VELLUMO_CLOSE_AFTER");
   return Win32UnattendedMode(windows::Utf8(Variable(L"VELLUMO_AUTO_ANSWER")),
-                             Variable(L"VELLUMO_BOX_LOG"), Variable(L"VELLUMO_SCREENSHOT"));
+                             Variable(L"VELLUMO_BOX_LOG"), Variable(L"VELLUMO_SCREENSHOT"),
+                             static_cast<unsigned>(wcstoul(closeAfter.c_str(), nullptr, 10)));
 }
 
 }  // namespace vellumo

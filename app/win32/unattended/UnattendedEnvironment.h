@@ -6,6 +6,8 @@
 //   VELLUMO_BOX_LOG      each box's caption and text are appended there
 //   VELLUMO_SCREENSHOT   the dialog is saved there (BMP) just before it
 //                        closes
+//   VELLUMO_CLOSE_AFTER  milliseconds: the dialog is asked to close that
+//                        long after it shows, as by its close button
 #include "app/win32/Win32UnattendedMode.h"
 
 namespace vellumo {
