@@ -1,5 +1,6 @@
 #include "platform/windows/FileReplacement.h"
 
+#include <atomic>
 #include <cerrno>
 #include <optional>
 #include <vector>
@@ -28,7 +29,7 @@ class TemporaryFile {
     if (name.size() > 200) name = L"vellumo";
     // CREATE_NEW makes the name ours; the counter and the clock only make
     // a clash unlikely.
-    static unsigned counter = 0;
+    static std::atomic<unsigned> counter = 0;
     for (int attempt = 0; attempt < 100 && !handle_.IsOpen(); ++attempt) {
       const unsigned long long seed =
           (::GetTickCount64() << 20) ^ (::GetCurrentProcessId() << 8) ^ (++counter * 2654435761u);
@@ -72,14 +73,15 @@ class TemporaryFile {
   bool moved_ = false;
 };
 
-bool WriteContent(HANDLE file, const NewContent& content) {
-  if (!content.from) return WriteAll(file, content.bytes);
+// 0, or the errno value of the failed read or write.
+int WriteContent(HANDLE file, const NewContent& content) {
+  if (!content.from) return WriteAll(file, content.bytes) ? 0 : LastErrno();
   std::vector<char> buffer(1 << 16);
   for (;;) {
     const std::optional<std::size_t> got = content.from->Read(buffer.data(), buffer.size());
-    if (!got) return false;
-    if (*got == 0) return true;
-    if (!WriteAll(file, std::string_view(buffer.data(), *got))) return false;
+    if (!got) return errno;
+    if (*got == 0) return 0;
+    if (!WriteAll(file, std::string_view(buffer.data(), *got))) return LastErrno();
   }
 }
 
@@ -97,9 +99,7 @@ std::optional<FileStatus> WriteThroughReplacement(const std::wstring& target,
     if (keepIdentity && ::GetLastError() == ERROR_ACCESS_DENIED) return std::nullopt;
     return LastFailure();
   }
-  if (!WriteContent(temporary.Get(), content)) {
-    return content.from ? Failure(errno) : LastFailure();
-  }
+  if (const int error = WriteContent(temporary.Get(), content); error != 0) return Failure(error);
   if (!::FlushFileBuffers(temporary.Get())) return LastFailure();
   if (!temporary.Close()) return LastFailure();
   if (!keepIdentity) {

@@ -72,24 +72,29 @@ TEST(WindowsFiles, TheMarkerKeepsTheFileAttributes) {
   EXPECT_EQ(dir.Read("host.ini"), "[Email]\r\nA=1\r\n");
 }
 
-TEST(WindowsFiles, APipeIsRefusedWithoutWaiting) {
+TEST(WindowsFiles, DevicesAndPipesAreRefusedWithoutWaiting) {
   TempDirectory dir;
-  const std::wstring name =
+  const std::wstring pipe =
       L"\\\\.\\pipe\\vellumo-test-" + std::to_wstring(::GetCurrentProcessId());
   const HANDLE server =
-      ::CreateNamedPipeW(name.c_str(), PIPE_ACCESS_DUPLEX, PIPE_TYPE_BYTE, 4, 0, 0, 0, nullptr);
+      ::CreateNamedPipeW(pipe.c_str(), PIPE_ACCESS_DUPLEX, PIPE_TYPE_BYTE, 4, 0, 0, 0, nullptr);
   ASSERT_NE(server, INVALID_HANDLE_VALUE);
   const std::string destination = (dir.Path() / "copie.pdf").string();
 
-  auto copy = std::async(std::launch::async, [&] {
-    return NativeFileSystem().CopyFile(windows::Utf8(name), destination);
-  });
-  const bool waited = copy.wait_for(std::chrono::seconds(5)) != std::future_status::ready;
-  // A stuck read ends when the server goes.
+  // NUL looks like a file until it is open; a pipe waits for its writer.
+  for (const std::wstring& source : {std::wstring(L"NUL"), pipe}) {
+    auto copy = std::async(std::launch::async, [&] {
+      return NativeFileSystem().CopyFile(windows::Utf8(source), destination);
+    });
+    const bool waited = copy.wait_for(std::chrono::seconds(5)) != std::future_status::ready;
+    // A stuck read ends when the server goes.
+    if (waited) ::CloseHandle(server);
+    EXPECT_FALSE(waited) << "the copy waited on " << windows::Utf8(source);
+    EXPECT_EQ(copy.get(), CopyResult::Failed) << windows::Utf8(source);
+    EXPECT_FALSE(std::filesystem::exists(destination));
+    if (waited) return;
+  }
   ::CloseHandle(server);
-  EXPECT_FALSE(waited) << "the copy waited on the pipe";
-  EXPECT_EQ(copy.get(), CopyResult::Failed);
-  EXPECT_FALSE(std::filesystem::exists(destination));
 }
 
 }  // namespace
