@@ -2,11 +2,6 @@
 # cmake/mingw-w64-x86_64.cmake. libcurl (static, Schannel) and GoogleTest
 # come from the prefix in CMAKE_FIND_ROOT_PATH (build-windows/deps).
 
-# The Win32 dialog does not exist yet: until it does, the core with its
-# Windows services (platform/windows/) and the unit tests are built, and no
-# program of our own.
-option(VELLUMO_WINDOWS_CORE_ONLY "Windows: build only the parts that have a Windows side today" ON)
-
 # Files with a Windows side of their own beside them.
 set(VELLUMO_NOT_ON_WINDOWS
   mail/AsciiDomain.cpp            # libidn2; mail/windows/ has IdnToAscii
@@ -17,10 +12,6 @@ set(VELLUMO_TESTS_NOT_ON_WINDOWS
   tests/mail/HeaderEncoding_test.cpp         # the same
   tests/mail/MessageHeaders_test.cpp         # the same
 )
-
-if(NOT VELLUMO_WINDOWS_CORE_ONLY)
-  message(FATAL_ERROR "The Win32 dialog does not exist yet")
-endif()
 
 # GCC 12 warns falsely about std::string's operator+ at -O3 (GCC bug 105651).
 add_compile_options(-Wno-restrict)
@@ -88,6 +79,52 @@ if(VELLUMO_TESTS)
     target_link_libraries(vellumo_curl_tests PRIVATE vellumo_curl vellumo_fakes GTest::gtest_main)
     gtest_discover_tests(vellumo_curl_tests ${discovery})
   endif()
+endif()
+
+# The Win32 side of the toolkit seam, the programs and their ZIP.
+file(GLOB VELLUMO_WIN32_SOURCES CONFIGURE_DEPENDS app/win32/*.cpp)
+list(REMOVE_ITEM VELLUMO_WIN32_SOURCES ${PROJECT_SOURCE_DIR}/app/win32/main.cpp)
+add_library(vellumo_win32 STATIC ${VELLUMO_WIN32_SOURCES})
+target_compile_definitions(vellumo_win32 PUBLIC UNICODE _UNICODE)
+target_link_libraries(vellumo_win32 PUBLIC vellumo_core user32 gdi32 ole32 oleacc uuid)
+
+# Icon, version and manifest (DPI awareness, Common Controls 6).
+enable_language(RC)
+string(REPLACE . , VELLUMO_RC_COMMAS "${PROJECT_VERSION}.0")
+set(VELLUMO_RC_VERSION "${PROJECT_VERSION}.0")
+set(VELLUMO_WIN32_DIR ${PROJECT_SOURCE_DIR}/app/win32)
+set(VELLUMO_MANIFEST ${PROJECT_BINARY_DIR}/vellumo.manifest)
+configure_file(app/win32/vellumo.manifest ${VELLUMO_MANIFEST} @ONLY)
+configure_file(app/win32/vellumo.rc.in ${PROJECT_BINARY_DIR}/vellumo.rc @ONLY)
+set_source_files_properties(${PROJECT_BINARY_DIR}/vellumo.rc PROPERTIES
+  OBJECT_DEPENDS "${VELLUMO_MANIFEST};${VELLUMO_WIN32_DIR}/vellumo.ico")
+
+# The shipped program: GUI subsystem, wide entry point, no hook.
+add_executable(vellumo WIN32 app/win32/main.cpp ${PROJECT_BINARY_DIR}/vellumo.rc)
+target_link_options(vellumo PRIVATE -municode -s)
+target_link_libraries(vellumo PRIVATE vellumo_win32 vellumo_curl)
+install(TARGETS vellumo RUNTIME DESTINATION .)
+
+# The test program: the same, plus the unattended hooks.
+add_executable(vellumo-unattended WIN32 app/win32/main.cpp
+  app/win32/unattended/UnattendedEnvironment.cpp ${PROJECT_BINARY_DIR}/vellumo.rc)
+target_compile_definitions(vellumo-unattended PRIVATE VELLUMO_UNATTENDED)
+target_link_options(vellumo-unattended PRIVATE -municode -s)
+target_link_libraries(vellumo-unattended PRIVATE vellumo_win32 vellumo_curl)
+
+# The ZIP: the program and a short README in French and English.
+install(FILES packaging/windows/README.txt DESTINATION .)
+set(CPACK_GENERATOR ZIP)
+set(CPACK_PACKAGE_NAME vellumo)
+set(CPACK_SYSTEM_NAME windows-x64)
+set(CPACK_INCLUDE_TOPLEVEL_DIRECTORY OFF)
+include(CPack)
+
+if(VELLUMO_TESTS)
+  file(GLOB VELLUMO_WIN32_TESTS CONFIGURE_DEPENDS tests/app/win32/*_test.cpp)
+  add_executable(vellumo_win32_tests ${VELLUMO_WIN32_TESTS})
+  target_link_libraries(vellumo_win32_tests PRIVATE vellumo_win32 vellumo_fakes GTest::gtest_main)
+  gtest_discover_tests(vellumo_win32_tests ${discovery})
 endif()
 
 # Schannel against local TLS servers: run by scripts/test-windows-tls, which

@@ -1,0 +1,128 @@
+"""End-to-end runs of the Windows program under Wine against a local SMTP
+server: started as a host starts it, boxes answered by the unattended
+hooks, what the server received read back with Python's email package.
+Run by scripts/test-windows (Wine prefix and X display ready)."""
+
+import hashlib
+import os
+import re
+import subprocess
+import sys
+import tempfile
+import unittest
+
+from windows_run import HERE, PROGRAM, Run, SmtpServer, send_ini, windows_path
+
+MARKER_CRLF = b"[ExportationMailErreur]\r\nErreur=1\r\n"
+
+
+def read_mail(path):
+    output = subprocess.run([sys.executable, os.path.join(HERE, "read_sent_mail.py"), path],
+                            check=True, capture_output=True, text=True).stdout
+    mail = {}
+    for line in output.splitlines():
+        key, _, value = line.partition("=")
+        mail[key] = re.sub(r"\\(.)", lambda m: {"n": "\n", "r": "\r"}.get(m[1], m[1]), value)
+    return mail
+
+
+def sha256(path):
+    with open(path, "rb") as source:
+        return hashlib.sha256(source.read()).hexdigest()
+
+
+class WindowsRuns(unittest.TestCase):
+    def setUp(self):
+        # Accents in every path the program is given.
+        self.folder = tempfile.mkdtemp(prefix="vellumo-dossier-été-")
+
+    def test_connection_test_confirmed(self):
+        with SmtpServer() as server:
+            ini = os.path.join(self.folder, "compte.ini")
+            content = b"[Email]\r\nEnvoiMode=3\r\n[ConfigMail]\r\nSmtpAdresse=127.0.0.1\r\n" \
+                      b"SmtpPort=%d\r\n" % server.port
+            with open(ini, "wb") as out:
+                out.write(content)
+            run = Run(ini)
+            self.assertEqual(run.exit_code, 0)
+            self.assertEqual(run.boxes, [("Vellumo", "Connexion réussie !")])
+            with open(ini, "rb") as after:
+                self.assertEqual(after.read(), content)
+            self.assertEqual(server.commands()[-1], "QUIT")
+
+    def test_close_during_the_connection_cancels_it(self):
+        # A server that never greets: the client would wait a minute.
+        with SmtpServer("--never-greet") as server:
+            ini = os.path.join(self.folder, "compte.ini")
+            content = b"[Email]\r\nEnvoiMode=3\r\n[ConfigMail]\r\nSmtpAdresse=127.0.0.1\r\n" \
+                      b"SmtpPort=%d\r\n" % server.port
+            with open(ini, "wb") as out:
+                out.write(content)
+            run = Run(ini, close_after_ms=2000)
+        self.assertEqual(run.boxes,
+                         [("Vellumo", "Erreur : test de connexion annulé par l'utilisateur.")])
+        self.assertLess(run.seconds, 30)
+        with open(ini, "rb") as after:
+            self.assertEqual(after.read(), content + MARKER_CRLF)
+
+    def test_send_with_accents_and_euro_arrives_intact(self):
+        with SmtpServer() as server:
+            ini, document = send_ini(server.port, self.folder)
+            with open(ini, "rb") as before:
+                content = before.read()
+            run = Run(ini)
+            self.assertEqual(run.exit_code, 0)
+            self.assertEqual(run.boxes, [])
+            messages = server.messages()
+            self.assertEqual(len(messages), 1)
+            mail = read_mail(messages[0])
+            self.assertEqual(mail["defects"], "0")
+            self.assertEqual(mail["subject"], "Votre commande n°42 : 1 250,00 € réglés")
+            self.assertEqual(mail["from"], "Service Ventes Été <ventes@exemple.fr>")
+            self.assertEqual(mail["body"], "Bonjour Éloïse,\nTotal = 1 250,00 €")
+            self.assertEqual(mail["attachment-name"], "Commande n°42 été €.pdf")
+            self.assertEqual(mail["attachment-sha256"], sha256(document))
+            # Success leaves the host's file as it was: no marker.
+            with open(ini, "rb") as after:
+                self.assertEqual(after.read(), content)
+
+    def test_refused_recipient_marks_a_windows_1252_file_and_saves_by_hand(self):
+        saved = os.path.join(self.folder, "à envoyer")
+        os.mkdir(saved)
+        document = os.path.join(self.folder, "Facture n°7 €.pdf")
+        with open(document, "wb") as out:
+            out.write(os.urandom(30_000))
+        with SmtpServer("--refuse-rcpt", "inconnu@") as server:
+            # What the host's Windows writes: Windows-1252, CRLF.
+            content = ("[Email]\r\nEnvoiMode=2\r\nFilePath=%s\r\nFileName=Facture n°7 €.pdf\r\n"
+                       "AdresseEnvoi=ventes@exemple.fr\r\nEnvoyerA=inconnu@exemple.fr\r\n"
+                       "Objet=Réglée\r\n[ConfigMail]\r\nSmtpAdresse=127.0.0.1\r\nSmtpPort=%d\r\n"
+                       % (windows_path(document), server.port)).encode("cp1252")
+            ini = os.path.join(self.folder, "commande.ini")
+            with open(ini, "wb") as out:
+                out.write(content)
+            run = Run(ini, answer="yes:" + windows_path(saved))
+            self.assertEqual(run.exit_code, 0)
+            self.assertEqual(server.messages(), [])
+        self.assertEqual(run.boxes, [
+            ("Vellumo", "Erreur : le serveur SMTP a refusé le destinataire <inconnu@exemple.fr> "
+                        "(550 5.1.1 User unknown)."),
+            ("Vellumo", "Voulez-vous enregistrer votre commande afin de l'envoyer manuellement ?"),
+        ])
+        with open(ini, "rb") as after:
+            self.assertEqual(after.read(), content + MARKER_CRLF)
+        copy = os.path.join(saved, "Facture n°7 €.pdf")
+        self.assertEqual(sha256(copy), sha256(document))
+
+
+class ShippedProgram(unittest.TestCase):
+    def test_has_none_of_the_test_hooks(self):
+        hook = "VELLUMO_AUTO_ANSWER".encode("utf-16-le")
+        with open(PROGRAM, "rb") as unattended:
+            self.assertIn(hook, unattended.read())  # the search finds them where they are
+        with open(os.path.join(os.path.dirname(PROGRAM), "vellumo.exe"), "rb") as shipped:
+            self.assertNotIn(hook, shipped.read())
+
+
+if __name__ == "__main__":
+    unittest.main(verbosity=2)
