@@ -115,6 +115,41 @@ class WindowsRuns(unittest.TestCase):
         self.assertEqual(sha256(copy), sha256(document))
 
 
+class TlsRuns(unittest.TestCase):
+    """Schannel under the whole program: a server whose certificate nothing
+    vouches for is refused before the login, unless the account turns the
+    check off."""
+
+    def test_self_signed_server_refused_unless_the_check_is_off(self):
+        folder = tempfile.mkdtemp(prefix="vellumo-tls-")
+        cert, key = os.path.join(folder, "cert.pem"), os.path.join(folder, "key.pem")
+        subprocess.run(["openssl", "req", "-x509", "-newkey", "ec", "-pkeyopt",
+                        "ec_paramgen_curve:prime256v1", "-nodes", "-days", "2", "-subj",
+                        "/CN=localhost", "-addext", "subjectAltName=DNS:localhost",
+                        "-keyout", key, "-out", cert], check=True, capture_output=True)
+        with SmtpServer("--tls", "starttls", "--require-starttls", "--cert", cert, "--key", key,
+                        "--auth-user", "vendeur", "--auth-password", "secret") as server:
+            runs = {}
+            for check in ("1", "0"):
+                ini = os.path.join(folder, "compte-%s.ini" % check)
+                with open(ini, "wb") as out:
+                    out.write(b"[Email]\r\nEnvoiMode=3\r\n[ConfigMail]\r\nSmtpAdresse=localhost"
+                              b"\r\nSmtpPort=%d\r\nSmtpAuth=1\r\nSmtpCompte=vendeur\r\n"
+                              b"SmtpMotDePasse=secret\r\nUseSmtpTLS=1\r\nSmtpTLSMode=2\r\n"
+                              b"SmtpVerifierCertificat=%s\r\n" % (server.port, check.encode()))
+                runs[check] = (Run(ini), ini)
+            commands = server.commands()
+        refused, refused_ini = runs["1"]
+        self.assertEqual(len(refused.boxes), 1)
+        self.assertTrue(refused.boxes[0][1].startswith(
+            "Erreur : le certificat du serveur localhost n'est pas reconnu"), refused.boxes)
+        with open(refused_ini, "rb") as after:
+            self.assertTrue(after.read().endswith(MARKER_CRLF))
+        self.assertEqual(runs["0"][0].boxes, [("Vellumo", "Connexion réussie !")])
+        # One login in all: the accepted run's, never the refused one's.
+        self.assertEqual(sum(1 for c in commands if c == "AUTH"), 1)
+
+
 class ShippedProgram(unittest.TestCase):
     def test_has_none_of_the_test_hooks(self):
         hook = "VELLUMO_AUTO_ANSWER".encode("utf-16-le")
