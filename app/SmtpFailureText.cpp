@@ -2,6 +2,8 @@
 
 #include <string_view>
 
+#include "app/CertificateText.h"
+#include "app/TokenFailureText.h"
 #include "smtp/SmtpFailure.h"
 #include "text/PrintableExcerpt.h"
 
@@ -75,41 +77,11 @@ std::string During(SmtpStep step) {
   return "pendant l'échange";
 }
 
-std::string Certificate(const SmtpFailureDetails& f, const std::string& host) {
-  const std::string start = "Erreur : le certificat du serveur " + host;
-  switch (f.VerifyResult) {
-    case 18:  // X509_V_ERR_DEPTH_ZERO_SELF_SIGNED_CERT
-    case 19:  // X509_V_ERR_SELF_SIGNED_CERT_IN_CHAIN
-      return start + " n'est pas reconnu (certificat auto-signé).";
-    case 2:   // X509_V_ERR_UNABLE_TO_GET_ISSUER_CERT
-    case 20:  // X509_V_ERR_UNABLE_TO_GET_ISSUER_CERT_LOCALLY
-    case 21:  // X509_V_ERR_UNABLE_TO_VERIFY_LEAF_SIGNATURE
-      return start + " n'est pas reconnu (autorité de certification inconnue).";
-    case 10:  // X509_V_ERR_CERT_HAS_EXPIRED
-      return start + " a expiré.";
-    case 9:  // X509_V_ERR_CERT_NOT_YET_VALID
-      return start + " n'est pas encore valide.";
-    case 23:  // X509_V_ERR_CERT_REVOKED
-      return start + " a été révoqué.";
-    case 62:  // X509_V_ERR_HOSTNAME_MISMATCH
-      return start + " a été émis pour un autre nom de serveur.";
-    default:
-      break;
-  }
-  // libcurl checks the host name itself once the chain is trusted, and
-  // then reports a non-zero placeholder result.
-  if (Contains(f.Detail, "host name") || Contains(f.Detail, "subject name")) {
-    return start + " a été émis pour un autre nom de serveur.";
-  }
-  if (f.VerifyResult != 0) {
-    return start + " n'a pas pu être vérifié (code de vérification " +
-           std::to_string(f.VerifyResult) + ").";
-  }
-  return start + " n'a pas pu être vérifié" +
-         (f.Detail.empty() ? std::string() : " (" + Printable(f.Detail, 200) + ")") + ".";
-}
-
 std::string Login(const SmtpFailureDetails& f, const std::string& host) {
+  if (f.OAuthLogin && (f.Step != SmtpStep::Login || f.ReplyCode == 0)) {
+    return "Erreur : le serveur SMTP " + host +
+           " ne propose pas l'identification OAuth 2.0 (XOAUTH2).";
+  }
   if (f.Step != SmtpStep::Login || f.ReplyCode == 0) {
     return "Erreur : le serveur SMTP " + host +
            " ne propose aucune méthode d'identification utilisable.";
@@ -117,6 +89,18 @@ std::string Login(const SmtpFailureDetails& f, const std::string& host) {
   if (f.ReplyCode / 100 == 4) {
     return "Erreur : le serveur SMTP a refusé temporairement l'identification" + Quoted(f) +
            ". Réessayez plus tard.";
+  }
+  if (f.OAuthLogin) {
+    return "Erreur : le serveur SMTP a refusé le jeton d'accès OAuth" + Quoted(f) +
+           ". Vérifiez que SmtpCompte est bien la boîte aux lettres du compte qui a donné son "
+           "accord et que l'application a le droit d'envoyer du courrier par SMTP.";
+  }
+  // Microsoft's answer once password login is turned off for the tenant.
+  if (f.ReplyCode == 535 && f.ReplyText.starts_with("5.7.139")) {
+    return "Erreur : le serveur SMTP a refusé l'identification par mot de passe, que le "
+           "fournisseur de la messagerie a désactivée" +
+           Quoted(f) +
+           ". Passez à l'identification OAuth 2.0 (SmtpOAuth=1 dans la section ConfigMail).";
   }
   if (f.ReplyCode == 535) {
     return "Erreur : le serveur SMTP a refusé l'identification : nom d'utilisateur ou mot de "
@@ -224,7 +208,7 @@ std::string Transfer(const SmtpFailureDetails& f) {
       return "Erreur : le serveur SMTP " + host + " ne répond plus (aucune réponse en " +
              std::to_string(f.TimeoutSeconds) + " s, " + During(f.Step) + ").";
     case Kind::CertificateRejected:
-      return Certificate(f, host);
+      return "Erreur : " + CertificateText(f, "serveur " + host);
     case Kind::TrustStoreUnreadable:
       return "Erreur : le fichier des autorités de certification de confiance ne peut pas être "
              "lu.";
@@ -280,6 +264,7 @@ std::string Transfer(const SmtpFailureDetails& f) {
 
 std::string SmtpFailureText(const SmtpFailure& failure) {
   const SmtpFailureDetails& f = failure.Details();
+  if (f.TokenRequest) return TokenFailureText(f);
   switch (f.Kind) {
     case Kind::LibraryNotInitialised:
       return "Erreur : la bibliothèque de connexion (libcurl) n'a pas pu être initialisée.";
@@ -306,6 +291,12 @@ std::string SmtpFailureText(const SmtpFailure& failure) {
       return "Erreur : mémoire insuffisante pour préparer le message.";
     case Kind::MessageRefusedByLibrary:
       return "Erreur : le message n'a pas pu être préparé pour l'envoi (" + f.LibraryText + ").";
+    case Kind::OAuthProviderUnknown:
+    case Kind::OAuthEndpointNotHttps:
+    case Kind::OAuthNoClientCredentials:
+    case Kind::TokenRefused:
+    case Kind::TokenAnswerUnreadable:
+      return TokenFailureText(f);
     default:
       break;
   }
