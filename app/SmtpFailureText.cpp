@@ -91,7 +91,10 @@ std::string Login(const SmtpFailureDetails& f, const std::string& host) {
            ". Réessayez plus tard.";
   }
   if (f.OAuthLogin) {
-    return "Erreur : le serveur SMTP a refusé le jeton d'accès OAuth" + Quoted(f) +
+    // Some servers refuse a token with a 334 challenge in base64, which
+    // libcurl does not answer: nothing worth quoting.
+    return "Erreur : le serveur SMTP a refusé le jeton d'accès OAuth" +
+           (f.ReplyCode == 334 ? std::string() : Quoted(f)) +
            ". Vérifiez que SmtpCompte est bien la boîte aux lettres du compte qui a donné son "
            "accord et que l'application a le droit d'envoyer du courrier par SMTP.";
   }
