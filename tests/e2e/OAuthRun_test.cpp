@@ -12,12 +12,15 @@
 #include <string>
 #include <vector>
 
+#include "config/IniDocument.h"
 #include "config/IniFile.h"
 #include "e2e/RealRun.h"
 #include "e2e/SmtpTestServer.h"
 #include "e2e/TestCertificates.h"
 #include "e2e/TokenTestServer.h"
+#include "smtp/SmtpFailure.h"
 #include "smtp/TSMTPConfig.h"
+#include "smtp/curl/CurlSmtpClient.h"
 
 namespace vellumo::testing {
 namespace {
@@ -311,6 +314,36 @@ TEST(OAuthRun, AReconnectionAsksForANewTokenOnlyWhenTheFirstHasExpired) {
     EXPECT_EQ(server.ConnectionCount(), 2) << lifetime;
     EXPECT_EQ(endpoint.Requests().size(), lifetime == 1 ? 2u : 1u) << lifetime;
   }
+}
+
+// The token request waits like the SMTP work: the caller is called back
+// and can stop it.
+TEST(OAuthRun, ATokenRequestThatGetsNoAnswerCanBeStopped) {
+  struct StopAfter : NetworkWaitObserver {
+    bool OnWaiting() override { return ++calls == 10; }
+    void OnMessageProgress(std::uint64_t, std::uint64_t) override {}
+    int calls = 0;
+  } observer;
+  SmtpServerOptions silentOptions;
+  silentOptions.NeverGreet = true;  // accepts and never says a word, not even TLS
+  SmtpTestServer silent(silentOptions);
+  const SmtpAccount account = AccountFromIni(IniDocument(
+      "[ConfigMail]\nSmtpAdresse=127.0.0.1\nSmtpPort=25\nSmtpAuth=1\nSmtpCompte=" +
+      std::string(kMailbox) + "\nSmtpOAuth=1\nOAuthUrlJeton=https://127.0.0.1:" +
+      std::to_string(silent.Port()) + "/token\nOAuthClientId=app\nOAuthClientSecret=s\n"));
+  CurlSmtpClient client(account, TestOptions());
+  client.SetWaitObserver(&observer);
+
+  const auto start = std::chrono::steady_clock::now();
+  try {
+    client.Connect();
+    FAIL() << "connected";
+  } catch (const SmtpFailure& failure) {
+    EXPECT_EQ(failure.Kind(), SmtpFailureKind::Cancelled);
+  }
+  EXPECT_EQ(observer.calls, 10);
+  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(2));
+  EXPECT_TRUE(silent.WaitUntil([&] { return silent.ConnectionCount() == 1; }));
 }
 
 }  // namespace
