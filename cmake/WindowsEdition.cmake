@@ -65,9 +65,24 @@ function(vellumo_windows_sources out)
   set(${out} ${sources} PARENT_SCOPE)
 endfunction()
 
+# nlohmann/json is header-only: Debian's headers serve the cross build too,
+# seen through a folder that holds them alone (not the rest of /usr/include).
+set(nlohmann_include ${CMAKE_BINARY_DIR}/json-include)
+if(NOT EXISTS ${nlohmann_include}/nlohmann/json.hpp)
+  if(NOT EXISTS /usr/include/nlohmann/json.hpp)
+    message(FATAL_ERROR "nlohmann/json.hpp missing: scripts/setup installs nlohmann-json3-dev")
+  endif()
+  file(MAKE_DIRECTORY ${nlohmann_include})
+  file(CREATE_LINK /usr/include/nlohmann ${nlohmann_include}/nlohmann SYMBOLIC)
+endif()
+
 vellumo_windows_sources(VELLUMO_CORE_SOURCES app/*.cpp config/*.cpp smtp/*.cpp mail/*.cpp text/*.cpp platform/*.cpp)
+# The Windows side of the secret file (DPAPI).
+list(APPEND VELLUMO_CORE_SOURCES ${PROJECT_SOURCE_DIR}/platform/windows/DpapiSecretFile.cpp)
 add_library(vellumo_core STATIC ${VELLUMO_CORE_SOURCES})
 target_include_directories(vellumo_core PUBLIC ${PROJECT_SOURCE_DIR})
+target_include_directories(vellumo_core SYSTEM PUBLIC ${nlohmann_include})
+target_link_libraries(vellumo_core PUBLIC crypt32 shell32 ole32)
 
 vellumo_windows_sources(VELLUMO_CURL_SOURCES smtp/curl/*.cpp)
 add_library(vellumo_curl STATIC ${VELLUMO_CURL_SOURCES})
