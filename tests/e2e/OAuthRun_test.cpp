@@ -18,6 +18,8 @@
 #include "e2e/SmtpTestServer.h"
 #include "e2e/TestCertificates.h"
 #include "e2e/TokenTestServer.h"
+#include "platform/SecretFile.h"
+#include "smtp/RefreshTokenCache.h"
 #include "smtp/SmtpFailure.h"
 #include "smtp/TSMTPConfig.h"
 #include "smtp/curl/CurlSmtpClient.h"
@@ -284,6 +286,37 @@ TEST(OAuthRun, TheRefreshTokenSendsAndItsReplacementIsUsedOnTheNextRun) {
   // It holds the newest refresh token.
   EXPECT_NE(ReadFileBytes(home.CacheFile()).find(endpoint.IssuedTokens("refresh").back()),
             std::string::npos);
+}
+
+// A kept refresh token that the endpoint no longer takes gives way to the
+// INI file's, at once.
+TEST(OAuthRun, ARevokedCachedRefreshTokenGivesWayToTheIniFiles) {
+  DataHome home;
+  TokenTestServer endpoint(EndpointOptions());
+  SmtpTestServer server(MailServerOptions(endpoint));
+  {
+    const std::unique_ptr<SecretFile> file = UserOAuthTokenFile();
+    ASSERT_TRUE(RefreshTokenCache(*file).Store({endpoint.Url(), "vellumo-app", kMailbox},
+                                               kFirstRefreshToken, "rt-revoked-meanwhile"));
+  }
+  RealRun run(TestOptions());
+  const std::string document = run.dir.Write("commande.pdf", "%PDF-1.4 commande 42");
+  run.WriteIni(Ini(2, server.Port(), document,
+                   "SmtpOAuth=1\nOAuthUrlJeton=" + endpoint.Url() +
+                       "\nOAuthClientId=vellumo-app\nOAuthJetonRenouvellement=" +
+                       kFirstRefreshToken + "\n"));
+
+  run.fiche.FormActivate();
+
+  EXPECT_TRUE(run.toolkit.Messages().empty()) << run.toolkit.Messages()[0];
+  EXPECT_EQ(server.Messages().size(), 1u);
+  EXPECT_EQ(endpoint.Requests(),
+            (std::vector<std::string>{"grant=refresh_token scope= secret=no refresh=none",
+                                      "grant=refresh_token scope= secret=no refresh=0"}));
+  const std::unique_ptr<SecretFile> file = UserOAuthTokenFile();
+  EXPECT_EQ(RefreshTokenCache(*file).Find({endpoint.Url(), "vellumo-app", kMailbox},
+                                          kFirstRefreshToken),
+            endpoint.IssuedTokens("refresh").back());
 }
 
 // A session dropped between the check and the send is opened again; a new
