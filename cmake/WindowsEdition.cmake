@@ -111,6 +111,11 @@ if(VELLUMO_TESTS)
     endif()
   endforeach()
 
+  # The Windows sides of the platform seams.
+  add_executable(vellumo_windows_platform_tests tests/platform/windows/DpapiSecretFile_test.cpp)
+  target_link_libraries(vellumo_windows_platform_tests PRIVATE vellumo_core GTest::gtest_main)
+  gtest_discover_tests(vellumo_windows_platform_tests ${discovery})
+
   vellumo_windows_sources(VELLUMO_CURL_TESTS tests/smtp/curl/*_test.cpp)
   if(VELLUMO_CURL_TESTS)
     add_executable(vellumo_curl_tests ${VELLUMO_CURL_TESTS})

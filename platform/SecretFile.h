@@ -20,7 +20,10 @@ class SecretFile {
   virtual bool Write(const std::string& bytes) = 0;
 };
 
-// The user's cache of OAuth refresh tokens.
+// The secret file `name` in `folder` (a UTF-8 path), the folder made when
+// the file is first written.
+std::unique_ptr<SecretFile> SecretFileIn(const std::string& folder, const std::string& name);
+// The user's cache of OAuth refresh tokens, in the user's data folder.
 std::unique_ptr<SecretFile> UserOAuthTokenFile();
 
 }  // namespace vellumo

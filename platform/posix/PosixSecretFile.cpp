@@ -98,6 +98,10 @@ class PosixSecretFile : public SecretFile {
 
 }  // namespace
 
+std::unique_ptr<SecretFile> SecretFileIn(const std::string& folder, const std::string& name) {
+  return std::make_unique<PosixSecretFile>(folder, name);
+}
+
 std::unique_ptr<SecretFile> UserOAuthTokenFile() {
   const std::string home = DataHome();
   return std::make_unique<PosixSecretFile>(home.empty() ? home : home + "/vellumo",

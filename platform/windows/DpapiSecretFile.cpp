@@ -114,6 +114,18 @@ class DpapiSecretFile : public SecretFile {
 
 }  // namespace
 
+std::unique_ptr<SecretFile> SecretFileIn(const std::string& folder, const std::string& name) {
+  const auto wide = [](const std::string& utf8) {
+    std::wstring text(utf8.size(), L'\0');
+    const int length = MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, utf8.data(),
+                                           static_cast<int>(utf8.size()), text.data(),
+                                           static_cast<int>(text.size()));
+    text.resize(length > 0 ? static_cast<std::size_t>(length) : 0);
+    return text;
+  };
+  return std::make_unique<DpapiSecretFile>(wide(folder), wide(name));
+}
+
 std::unique_ptr<SecretFile> UserOAuthTokenFile() {
   const std::wstring base = LocalAppData();
   return std::make_unique<DpapiSecretFile>(base.empty() ? base : base + L"\\Vellumo",
