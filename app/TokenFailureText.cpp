@@ -74,9 +74,9 @@ std::string Transfer(const SmtpFailureDetails& f, const std::string& server) {
     case Kind::CertificateRejected:
       return kStart + CertificateText(f, server);
     case Kind::TrustStoreUnreadable:
-      return kStart +
-             std::string("le fichier des autorités de certification de confiance ne peut pas être "
-                         "lu.");
+      return kStart + std::string(
+                          "le fichier des autorités de certification de confiance ne peut pas être "
+                          "lu.");
     case Kind::TlsFailed:
       return kStart + std::string("la négociation du chiffrement TLS avec le ") + server +
              " a échoué" +
@@ -100,26 +100,30 @@ std::string TokenFailureText(const SmtpFailureDetails& f) {
   switch (f.Kind) {
     case Kind::OAuthProviderUnknown:
       if (f.OAuthProvider.empty()) {
-        return kStart + std::string("aucun fournisseur n'est indiqué (OAuthFournisseur : "
-                                    "microsoft ou google, ou bien OAuthUrlJeton).");
+        return kStart + std::string(
+                            "aucun fournisseur n'est indiqué (OAuthFournisseur : "
+                            "microsoft ou google, ou bien OAuthUrlJeton).");
       }
       return kStart + std::string("le fournisseur « ") +
              PrintableExcerpt(f.OAuthProvider, 80, ExcerptStyle::Verbatim) +
              " » est inconnu (OAuthFournisseur : microsoft ou google, ou bien OAuthUrlJeton).";
     case Kind::OAuthEndpointNotHttps:
-      return kStart + std::string("l'adresse du serveur d'authentification (OAuthUrlJeton) doit "
-                                  "commencer par https://.");
+      return kStart + std::string(
+                          "l'adresse du serveur d'authentification (OAuthUrlJeton) doit "
+                          "commencer par https://.");
     case Kind::OAuthNoClientCredentials:
-      return kStart + std::string("Google n'en délivre pas pour la messagerie sans l'accord du "
-                                  "titulaire du compte (OAuthJetonRenouvellement manquant).");
+      return kStart + std::string(
+                          "Google n'en délivre pas pour la messagerie sans l'accord du "
+                          "titulaire du compte (OAuthJetonRenouvellement manquant).");
     case Kind::TokenRefused:
       return Refusal(f, server);
     case Kind::TokenAnswerUnreadable:
       return kStart + std::string("le ") + server + " a répondu sans jeton d'accès utilisable.";
     case Kind::SessionNotOpened:
     case Kind::SettingRefused:
-      return kStart + std::string("la bibliothèque de connexion (libcurl) n'a pas pu préparer la "
-                                  "demande.");
+      return kStart + std::string(
+                          "la bibliothèque de connexion (libcurl) n'a pas pu préparer la "
+                          "demande.");
     default:
       break;
   }

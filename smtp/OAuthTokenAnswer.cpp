@@ -56,7 +56,8 @@ OAuthToken ReadTokenAnswer(long httpStatus, std::string_view body,
   if (!success || (answer.is_object() && answer.contains("error"))) {
     Fail(SmtpFailureKind::TokenRefused, httpStatus, answer, context);
   }
-  if (!answer.is_object()) Fail(SmtpFailureKind::TokenAnswerUnreadable, httpStatus, answer, context);
+  if (!answer.is_object())
+    Fail(SmtpFailureKind::TokenAnswerUnreadable, httpStatus, answer, context);
   OAuthToken token;
   token.AccessToken = StringField(answer, "access_token");
   token.RefreshToken = StringField(answer, "refresh_token");
@@ -70,7 +71,8 @@ OAuthToken ReadTokenAnswer(long httpStatus, std::string_view body,
   };
   // A refresh token that could not be sent back is not kept.
   if (!oneWord(token.RefreshToken)) token.RefreshToken.clear();
-  if (!oneWord(token.AccessToken)) Fail(SmtpFailureKind::TokenAnswerUnreadable, httpStatus, answer, context);
+  if (!oneWord(token.AccessToken))
+    Fail(SmtpFailureKind::TokenAnswerUnreadable, httpStatus, answer, context);
   return token;
 }
 

@@ -38,8 +38,8 @@ bool SmtpAccount::IsValid() const {
   if (port_ == kNoPortGiven) return false;
   if (authEnabled_ && oauthEnabled_) {
     if (login_.empty()) return false;
-    const bool grant = !oauth_.ClientId.empty() &&
-                       (!oauth_.RefreshToken.empty() || !oauth_.ClientSecret.empty());
+    const bool grant =
+        !oauth_.ClientId.empty() && (!oauth_.RefreshToken.empty() || !oauth_.ClientSecret.empty());
     if (oauth_.AccessToken.empty() && !grant) return false;
   } else if (authEnabled_ && (login_.empty() || password_.empty())) {
     return false;

@@ -60,8 +60,7 @@ class PosixSecretFile : public SecretFile {
     }
     struct stat status {};
     // Only a regular file of this user's is ours.
-    if (fstat(file.Get(), &status) != 0 || !S_ISREG(status.st_mode) ||
-        status.st_uid != geteuid()) {
+    if (fstat(file.Get(), &status) != 0 || !S_ISREG(status.st_mode) || status.st_uid != geteuid()) {
       return std::nullopt;
     }
     std::string bytes;

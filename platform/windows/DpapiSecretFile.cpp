@@ -3,6 +3,7 @@
 // through a temporary file so that a crash leaves the old content or the
 // new.
 #include <windows.h>
+// The other Windows headers need windows.h first.
 #include <dpapi.h>
 #include <shlobj.h>
 
@@ -98,9 +99,8 @@ class DpapiSecretFile : public SecretFile {
       CloseHandle(file);
     }
     LocalFree(out.pbData);
-    if (!written ||
-        !MoveFileExW(temporary.c_str(), path_.c_str(),
-                     MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+    if (!written || !MoveFileExW(temporary.c_str(), path_.c_str(),
+                                 MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
       DeleteFileW(temporary.c_str());
       return false;
     }

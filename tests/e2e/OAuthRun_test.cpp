@@ -95,7 +95,8 @@ std::string Ini(int mode, std::uint16_t smtpPort, const std::string& document,
   return "[Email]\nEnvoiMode=" + std::to_string(mode) + "\nFilePath=" + document +
          "\nFileName=commande.pdf\nAdresseEnvoi=" + kMailbox +
          "\nEnvoyerA=client@exemple.com\nObjet=Commande\n\n[ConfigMail]\nSmtpAdresse=127.0.0.1\n"
-         "SmtpPort=" + std::to_string(smtpPort) + "\nSmtpAuth=1\nSmtpCompte=" + kMailbox +
+         "SmtpPort=" +
+         std::to_string(smtpPort) + "\nSmtpAuth=1\nSmtpCompte=" + kMailbox +
          "\nUseSmtpTLS=1\nSmtpTLSMode=2\n" + account;
 }
 
@@ -139,8 +140,8 @@ struct OAuthCase {
   // replaced. {DOWN} is an endpoint where nothing listens.
   const char* keys;
   std::string loginRefusal;
-  const char* expected;   // the one box, whole; kSucceeds for none
-  const char* requests;   // what the endpoint was asked, one line each
+  const char* expected;  // the one box, whole; kSucceeds for none
+  const char* requests;  // what the endpoint was asked, one line each
 };
 
 const OAuthCase kCases[] = {
@@ -172,9 +173,9 @@ const OAuthCase kCases[] = {
      "Erreur : impossible d'obtenir le jeton d'accès OAuth : le serveur d'authentification "
      "127.0.0.1 a refusé la connexion sur le port {PORT} (aucun service n'y répond).",
      ""},
-    {"smtp_refuses_the_token", 1,
-     "SmtpOAuth=1\nOAuthJetonAcces=at-never-issued-by-anyone\n", "",
-     "Erreur : le serveur SMTP a refusé le jeton d'accès OAuth. Vérifiez que SmtpCompte est bien la boîte aux lettres du compte qui a donné "
+    {"smtp_refuses_the_token", 1, "SmtpOAuth=1\nOAuthJetonAcces=at-never-issued-by-anyone\n", "",
+     "Erreur : le serveur SMTP a refusé le jeton d'accès OAuth. Vérifiez que SmtpCompte est bien "
+     "la boîte aux lettres du compte qui a donné "
      "son accord et que l'application a le droit d'envoyer du courrier par SMTP.",
      ""},
     {"password_login_turned_off", 3, "SmtpMotDePasse=mot-de-passe-secret\n",
@@ -238,8 +239,8 @@ TEST_P(OAuthRunTest, MarksMessageMarkerAndNoSecretShown) {
   for (const std::string& line : endpoint.Requests()) requests += line + "\n";
   EXPECT_EQ(requests, c.requests);
 
-  std::vector<std::string> secrets = {kSecret, kWrongSecret, kFirstRefreshToken, kPassword,
-                                      kHostToken, kUnknownToken};
+  std::vector<std::string> secrets = {kSecret,   kWrongSecret, kFirstRefreshToken,
+                                      kPassword, kHostToken,   kUnknownToken};
   for (const std::string& token : endpoint.IssuedTokens()) secrets.push_back(token);
   ExpectNoSecretShown(run, ini, stderrText, home, secrets);
   EXPECT_FALSE(fs::exists(home.CacheFile()));  // nothing to keep on these routes
@@ -301,10 +302,10 @@ TEST(OAuthRun, ARevokedCachedRefreshTokenGivesWayToTheIniFiles) {
   }
   RealRun run(TestOptions());
   const std::string document = run.dir.Write("commande.pdf", "%PDF-1.4 commande 42");
-  run.WriteIni(Ini(2, server.Port(), document,
-                   "SmtpOAuth=1\nOAuthUrlJeton=" + endpoint.Url() +
-                       "\nOAuthClientId=vellumo-app\nOAuthJetonRenouvellement=" +
-                       kFirstRefreshToken + "\n"));
+  run.WriteIni(Ini(
+      2, server.Port(), document,
+      "SmtpOAuth=1\nOAuthUrlJeton=" + endpoint.Url() +
+          "\nOAuthClientId=vellumo-app\nOAuthJetonRenouvellement=" + kFirstRefreshToken + "\n"));
 
   run.fiche.FormActivate();
 
@@ -314,9 +315,9 @@ TEST(OAuthRun, ARevokedCachedRefreshTokenGivesWayToTheIniFiles) {
             (std::vector<std::string>{"grant=refresh_token scope= secret=no refresh=none",
                                       "grant=refresh_token scope= secret=no refresh=0"}));
   const std::unique_ptr<SecretFile> file = UserOAuthTokenFile();
-  EXPECT_EQ(RefreshTokenCache(*file).Find({endpoint.Url(), "vellumo-app", kMailbox},
-                                          kFirstRefreshToken),
-            endpoint.IssuedTokens("refresh").back());
+  EXPECT_EQ(
+      RefreshTokenCache(*file).Find({endpoint.Url(), "vellumo-app", kMailbox}, kFirstRefreshToken),
+      endpoint.IssuedTokens("refresh").back());
 }
 
 // A session dropped between the check and the send is opened again; a new

@@ -5,9 +5,16 @@
 namespace vellumo::testing {
 
 TokenTestServer::TokenTestServer(const TokenServerOptions& o) {
-  std::vector<std::string> args = {TestScript("token_server.py"), "--dir", dir_.Path().string(),
-                                   "--cert", o.CertFile, "--key", o.KeyFile,
-                                   "--client-id", o.ClientId, "--expires-in",
+  std::vector<std::string> args = {TestScript("token_server.py"),
+                                   "--dir",
+                                   dir_.Path().string(),
+                                   "--cert",
+                                   o.CertFile,
+                                   "--key",
+                                   o.KeyFile,
+                                   "--client-id",
+                                   o.ClientId,
+                                   "--expires-in",
                                    std::to_string(o.ExpiresIn)};
   if (!o.ClientSecret.empty()) args.insert(args.end(), {"--client-secret", o.ClientSecret});
   if (!o.RefreshToken.empty()) args.insert(args.end(), {"--refresh-token", o.RefreshToken});

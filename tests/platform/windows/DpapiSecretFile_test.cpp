@@ -1,8 +1,7 @@
 // The secret file's Windows side: what is read back is what was written,
 // and the file on disk holds it protected, never in clear.
-#include <windows.h>
-
 #include <gtest/gtest.h>
+#include <windows.h>
 
 #include <filesystem>
 #include <fstream>
