@@ -42,11 +42,11 @@ enum class SmtpFailureKind : std::uint8_t {
   MessageRefusedByLibrary,  // LibraryText: why the library would not take it
   // The OAuth access token, before the SMTP login. A transfer with the
   // token endpoint fails with the transfer kinds above and TokenRequest set.
-  OAuthProviderUnknown,    // OAuthProvider: neither a known provider nor a token URL
-  OAuthEndpointNotHttps,   // Url: the token endpoint given is not https://
-  OAuthNoClientCredentials,// client credentials asked of a provider that has none for mail
-  TokenRefused,            // HttpStatus, OAuthError, OAuthErrorDescription
-  TokenAnswerUnreadable,   // HttpStatus: a success without a usable access token
+  OAuthProviderUnknown,      // OAuthProvider: neither a known provider nor a token URL
+  OAuthEndpointNotHttps,     // Url: the token endpoint given is not https://
+  OAuthNoClientCredentials,  // client credentials asked of a provider that has none for mail
+  TokenRefused,              // HttpStatus, OAuthError, OAuthErrorDescription
+  TokenAnswerUnreadable,     // HttpStatus: a success without a usable access token
   // The caller stopped the work (the user closed the dialog).
   Cancelled,
 };
