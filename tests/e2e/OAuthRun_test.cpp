@@ -137,7 +137,7 @@ struct OAuthCase {
   const char* name;
   int mode;
   // ConfigMail keys after the account; {URL}, {SECRET} and {PORT} are
-  // replaced. {DOWN} is an endpoint where nothing listens.
+  // replaced. {DOWN} is an endpoint where nothing listens, on port {PORT}.
   const char* keys;
   std::string loginRefusal;
   const char* expected;  // the one box, whole; kSucceeds for none
@@ -172,6 +172,13 @@ const OAuthCase kCases[] = {
      "",
      "Erreur : impossible d'obtenir le jeton d'accès OAuth : le serveur d'authentification "
      "127.0.0.1 a refusé la connexion sur le port {PORT} (aucun service n'y répond).",
+     ""},
+    {"proxy_down", 1,
+     "SmtpOAuth=1\nOAuthUrlJeton={URL}\nOAuthClientId=vellumo-app\nOAuthClientSecret={SECRET}\n"
+     "OAuthProxy=http://127.0.0.1:{PORT}\n",
+     "",
+     "Erreur : impossible d'obtenir le jeton d'accès OAuth : le proxy indiqué par OAuthProxy est "
+     "injoignable.",
      ""},
     {"smtp_refuses_the_token", 1, "SmtpOAuth=1\nOAuthJetonAcces=at-never-issued-by-anyone\n", "",
      "Erreur : le serveur SMTP a refusé le jeton d'accès OAuth. Vérifiez que SmtpCompte est bien "
@@ -209,6 +216,7 @@ TEST_P(OAuthRunTest, MarksMessageMarkerAndNoSecretShown) {
   std::string keys = Replaced(c.keys, "{URL}", endpoint.Url());
   keys = Replaced(keys, "{SECRET}", kSecret);
   keys = Replaced(keys, "{DOWN}", "https://127.0.0.1:" + std::to_string(downPort) + "/token");
+  keys = Replaced(keys, "{PORT}", std::to_string(downPort));
   const std::string ini = Ini(c.mode, server.Port(), document, keys);
   run.WriteIni(ini);
 
