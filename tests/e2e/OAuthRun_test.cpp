@@ -142,6 +142,7 @@ struct OAuthCase {
   std::string loginRefusal;
   const char* expected;  // the one box, whole; kSucceeds for none
   const char* requests;  // what the endpoint was asked, one line each
+  bool selfSignedEndpoint = false;
 };
 
 const OAuthCase kCases[] = {
@@ -180,6 +181,14 @@ const OAuthCase kCases[] = {
      "Erreur : impossible d'obtenir le jeton d'accès OAuth : le proxy indiqué par OAuthProxy est "
      "injoignable.",
      ""},
+    // The check that the account turns off is the SMTP server's only.
+    {"endpoint_self_signed", 1,
+     "SmtpOAuth=1\nOAuthUrlJeton={URL}\nOAuthClientId=vellumo-app\nOAuthClientSecret={SECRET}\n"
+     "SmtpVerifierCertificat=0\n",
+     "",
+     "Erreur : impossible d'obtenir le jeton d'accès OAuth : le certificat du serveur "
+     "d'authentification 127.0.0.1 n'est pas reconnu (certificat auto-signé).",
+     "", true},
     {"smtp_refuses_the_token", 1, "SmtpOAuth=1\nOAuthJetonAcces=at-never-issued-by-anyone\n", "",
      "Erreur : le serveur SMTP a refusé le jeton d'accès OAuth. Vérifiez que SmtpCompte est bien "
      "la boîte aux lettres du compte qui a donné "
@@ -199,7 +208,12 @@ class OAuthRunTest : public ::testing::TestWithParam<OAuthCase> {};
 TEST_P(OAuthRunTest, MarksMessageMarkerAndNoSecretShown) {
   const OAuthCase& c = GetParam();
   DataHome home;
-  TokenTestServer endpoint(EndpointOptions());
+  TokenServerOptions endpointOptions = EndpointOptions();
+  if (c.selfSignedEndpoint) {
+    endpointOptions.CertFile = Certificates().SelfSigned().CertFile;
+    endpointOptions.KeyFile = Certificates().SelfSigned().KeyFile;
+  }
+  TokenTestServer endpoint(endpointOptions);
   std::uint16_t downPort = 0;
   {
     TokenTestServer gone(EndpointOptions());
