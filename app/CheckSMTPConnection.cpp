@@ -41,6 +41,7 @@ std::unique_ptr<TSMTPConfig> TFicheVellumo::CheckSMTPConnection(bool keepConnect
             else
               RaiseFailure(texts::kCannotConnect);
           } catch (const SmtpFailure& failure) {
+            NoteIfCancelled(failure);
             RaiseFailure(SmtpFailureText(failure));
           } catch (const std::exception& e) {
             RaiseFailure(e.what());

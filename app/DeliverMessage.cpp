@@ -80,6 +80,7 @@ void TFicheVellumo::DeliverMessage(TSMTPConfig& smtp) {
     }
   } catch (const std::exception& e) {
     sendProgress_.reset();
+    NoteIfCancelled(e);
     RaiseFailure(ExceptionText(e));
   }
 }

@@ -71,6 +71,7 @@ void TFicheVellumo::FormActivate() {
         if (!ErrorFlag() && smtp) DeliverMessage(*smtp);
       }
     } catch (const std::exception& e) {
+      NoteIfCancelled(e);
       RaiseFailure(ExceptionText(e));
     } catch (...) {
       RaiseFailure(texts::kUnexpectedFailure);

@@ -3,6 +3,7 @@
 #include "app/SendProgressLine.h"
 #include "app/SystemServices.h"
 #include "app/Toolkit.h"
+#include "smtp/SmtpFailure.h"
 #include "smtp/TSMTPConfig.h"
 
 namespace vellumo {
@@ -29,8 +30,12 @@ bool TFicheVellumo::OnCloseRequested() {
 
 bool TFicheVellumo::OnWaiting() {
   toolkit_.ProcessMessages();
-  if (closeAsked_) cancelled_ = true;
-  return cancelled_;
+  return closeAsked_;
+}
+
+void TFicheVellumo::NoteIfCancelled(const std::exception& e) {
+  const auto* failure = dynamic_cast<const SmtpFailure*>(&e);
+  if (failure != nullptr && failure->Kind() == SmtpFailureKind::Cancelled) cancelled_ = true;
 }
 
 void TFicheVellumo::OnMessageProgress(std::uint64_t sent, std::uint64_t total) {

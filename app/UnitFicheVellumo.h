@@ -3,6 +3,7 @@
 // screen only through the Toolkit seam and the system through
 // SystemServices, so the whole run can be driven by fakes.
 #include <cstdint>
+#include <exception>
 #include <memory>
 #include <string>
 #include <vector>
@@ -81,6 +82,10 @@ class TFicheVellumo : private NetworkWaitObserver {
   // meanwhile stops the work.
   bool OnWaiting() override;
   void OnMessageProgress(std::uint64_t sent, std::uint64_t total) override;
+  // The client stopped because the user closed the dialog: `e` is its
+  // failure. A close that stopped nothing that mattered (the wait for the
+  // reply to QUIT) leaves the outcome as it is.
+  void NoteIfCancelled(const std::exception& e);
 
   // `jobRan`: reading succeeded and the run mode's job was started.
   void ReportOutcome(IniFile* ini, const ProvisionalMarker* provisional, bool jobRan);

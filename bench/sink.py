@@ -3,11 +3,16 @@ throws message bytes away, so the client, not the server, sets the pace.
 
 Prints "PORT <n>" once listening. Per finished connection it appends one line
 to --log:  conn=<n> turns=<t> commands=<c> messages=<m> bytes=<b> accepted_ms=<a>
+data_ms=<d>
 "accepted_ms" runs from the TCP accept to the moment the last message's
 "250" went out: the session as the server saw it, without QUIT.
 "turns" counts the server replies the client waited for (it spoke again only
 after the reply was out): the SMTP round trips, greeting included.
+"data_ms" runs from the DATA command's arrival to the arrival of the last
+message's final dot: the message transfer as the server saw it.
 --reply-delay holds every reply back, standing in for a slow link.
+--silent accepts connections and never answers, not even the greeting; it
+prints "CONNECTED <n>" when a client connects.
 --save writes the first message's bytes to a file.
 No PIPELINING, SIZE or AUTH is offered, so every client talks the same way.
 """
@@ -36,6 +41,8 @@ class Session(asyncio.Protocol):
         self.bytes = 0
         self.pending = 0
         self.accepted_ms = 0.0
+        self.data_started = 0.0
+        self.data_ms = 0.0
 
     def connection_made(self, transport):
         Session.counter += 1
@@ -43,6 +50,10 @@ class Session(asyncio.Protocol):
         self.transport = transport
         self.started = asyncio.get_running_loop().time()
         self.save = None
+        if self.options.silent:
+            sys.stdout.write("CONNECTED %d\n" % self.number)
+            sys.stdout.flush()
+            return
         self.reply(b"220 sink ESMTP\r\n")
 
     def reply(self, text, close=False, accepted=False):
@@ -63,6 +74,8 @@ class Session(asyncio.Protocol):
             send()
 
     def data_received(self, data):
+        if self.options.silent:
+            return
         if self.replied and self.pending == 0:
             self.turns += 1
         self.replied = False
@@ -92,6 +105,7 @@ class Session(asyncio.Protocol):
         self.in_data = False
         self.tail = b""
         self.messages += 1
+        self.data_ms = (asyncio.get_running_loop().time() - self.data_started) * 1000
         if self.save:
             self.save.close()
             self.save = None
@@ -110,6 +124,7 @@ class Session(asyncio.Protocol):
             self.reply(b"250-sink\r\n250-8BITMIME\r\n250 SMTPUTF8\r\n")
         elif verb == b"DATA":
             self.in_data = True
+            self.data_started = asyncio.get_running_loop().time()
             self.tail = b"\r\n"  # the end mark may follow an empty body
             if self.options.save:
                 self.save = open(self.options.save, "wb")
@@ -125,9 +140,10 @@ class Session(asyncio.Protocol):
         if self.save:
             self.save.close()
         with open(self.options.log, "a") as log:
-            log.write("conn=%d turns=%d commands=%d messages=%d bytes=%d accepted_ms=%.1f\n" % (
-                self.number, self.turns, self.commands, self.messages, self.bytes,
-                self.accepted_ms))
+            log.write("conn=%d turns=%d commands=%d messages=%d bytes=%d accepted_ms=%.1f"
+                      " data_ms=%.1f\n" % (
+                          self.number, self.turns, self.commands, self.messages, self.bytes,
+                          self.accepted_ms, self.data_ms))
 
 
 async def serve(options):
@@ -148,6 +164,7 @@ def main():
     parser.add_argument("--log", required=True)
     parser.add_argument("--reply-delay", type=float, default=0.0)
     parser.add_argument("--save")
+    parser.add_argument("--silent", action="store_true")
     asyncio.run(serve(parser.parse_args()))
 
 

@@ -2,42 +2,24 @@
 # cmake/mingw-w64-x86_64.cmake. libcurl (static, Schannel) and GoogleTest
 # come from the prefix in CMAKE_FIND_ROOT_PATH (build-windows/deps).
 
-# The Win32 dialog and the Windows file services do not exist yet: until
-# they do, only the toolkit-free core and the unit tests that need neither
-# Qt, the native file system nor POSIX calls are built for Windows. The core
-# compiles whole but for the file below; what calls the file seam's Windows
-# side (NativeFileSystem, RegularFile) links only once that side exists.
+# The Win32 dialog does not exist yet: until it does, the core with its
+# Windows services (platform/windows/) and the unit tests are built, and no
+# program of our own.
 option(VELLUMO_WINDOWS_CORE_ONLY "Windows: build only the parts that have a Windows side today" ON)
 
-# Files that need what the Windows build does not have yet; platform/posix/
-# is never built here.
+# Files with a Windows side of their own beside them.
 set(VELLUMO_NOT_ON_WINDOWS
-  mail/AsciiDomain.cpp            # libidn2 (Windows has IdnToAscii)
-  tests/fakes/TempDirectory.cpp   # mkdtemp
+  mail/AsciiDomain.cpp            # libidn2; mail/windows/ has IdnToAscii
 )
-# Unit tests that cannot link or run without the Windows side of the file
-# seam (NativeFileSystem), the message's ASCII domains, or POSIX calls of
-# their own.
+# Unit tests that need what Windows lacks.
 set(VELLUMO_TESTS_NOT_ON_WINDOWS
-  # The run harness: FakeSystem reads and writes through NativeFileSystem,
-  # TempDirectory; the run composes messages (AsciiDomain).
-  tests/app/CheckSMTPConnection_test.cpp
-  tests/app/DeliverMessage_test.cpp
-  tests/app/FormActivate_test.cpp
-  tests/app/OfferManualSave_test.cpp
-  tests/app/Startup_test.cpp
-  tests/config/IniFileRead_test.cpp          # NativeFileSystem; mkdtemp
-  tests/config/IniFileWrite_test.cpp         # NativeFileSystem; sys/wait.h, fork
-  tests/config/ProvisionalMarker_test.cpp    # NativeFileSystem; mkdtemp
-  tests/mail/AttachmentAndBody_test.cpp      # composes messages (AsciiDomain); SentMailReader runs python3
+  tests/mail/AttachmentAndBody_test.cpp      # SentMailReader runs python3
   tests/mail/HeaderEncoding_test.cpp         # the same
   tests/mail/MessageHeaders_test.cpp         # the same
-  tests/mail/MessageEnvelope_test.cpp        # composes messages (AsciiDomain)
-  tests/platform/CopyFile_test.cpp           # NativeFileSystem; TempDirectory, mkfifo, O_NONBLOCK
 )
 
 if(NOT VELLUMO_WINDOWS_CORE_ONLY)
-  message(FATAL_ERROR "The Win32 dialog and the Windows file services do not exist yet")
+  message(FATAL_ERROR "The Win32 dialog does not exist yet")
 endif()
 
 # GCC 12 warns falsely about std::string's operator+ at -O3 (GCC bug 105651).
@@ -76,13 +58,13 @@ if(NOT EXISTS ${nlohmann_include}/nlohmann/json.hpp)
   file(CREATE_LINK /usr/include/nlohmann ${nlohmann_include}/nlohmann SYMBOLIC)
 endif()
 
-vellumo_windows_sources(VELLUMO_CORE_SOURCES app/*.cpp config/*.cpp smtp/*.cpp mail/*.cpp text/*.cpp platform/*.cpp)
-# The Windows side of the secret file (DPAPI).
-list(APPEND VELLUMO_CORE_SOURCES ${PROJECT_SOURCE_DIR}/platform/windows/DpapiSecretFile.cpp)
+vellumo_windows_sources(VELLUMO_CORE_SOURCES app/*.cpp config/*.cpp smtp/*.cpp mail/*.cpp text/*.cpp
+  platform/*.cpp platform/windows/*.cpp mail/windows/*.cpp)
 add_library(vellumo_core STATIC ${VELLUMO_CORE_SOURCES})
 target_include_directories(vellumo_core PUBLIC ${PROJECT_SOURCE_DIR})
 target_include_directories(vellumo_core SYSTEM PUBLIC ${nlohmann_include})
-target_link_libraries(vellumo_core PUBLIC crypt32 shell32 ole32)
+# IdnToAscii, CommandLineToArgvW; the secret file's DPAPI and known folders.
+target_link_libraries(vellumo_core PUBLIC normaliz shell32 crypt32 ole32)
 
 vellumo_windows_sources(VELLUMO_CURL_SOURCES smtp/curl/*.cpp)
 add_library(vellumo_curl STATIC ${VELLUMO_CURL_SOURCES})
@@ -103,18 +85,14 @@ if(VELLUMO_TESTS)
   target_include_directories(vellumo_fakes PUBLIC ${PROJECT_SOURCE_DIR}/tests)
 
   foreach(area app config smtp mail text platform)
-    vellumo_windows_sources(area_tests tests/${area}/*_test.cpp)
+    # tests/platform/windows/: what only the Windows side does.
+    vellumo_windows_sources(area_tests tests/${area}/*_test.cpp tests/${area}/windows/*_test.cpp)
     if(area_tests)
       add_executable(vellumo_${area}_tests ${area_tests})
       target_link_libraries(vellumo_${area}_tests PRIVATE vellumo_fakes GTest::gtest_main)
       gtest_discover_tests(vellumo_${area}_tests ${discovery})
     endif()
   endforeach()
-
-  # The Windows sides of the platform seams.
-  add_executable(vellumo_windows_platform_tests tests/platform/windows/DpapiSecretFile_test.cpp)
-  target_link_libraries(vellumo_windows_platform_tests PRIVATE vellumo_core GTest::gtest_main)
-  gtest_discover_tests(vellumo_windows_platform_tests ${discovery})
 
   vellumo_windows_sources(VELLUMO_CURL_TESTS tests/smtp/curl/*_test.cpp)
   if(VELLUMO_CURL_TESTS)

@@ -47,6 +47,8 @@ void QtToolkit::SetStepText(Step step, const std::string& text) {
   QLabel* label = dialog_.StepLabel(step);
   if (label == nullptr) throw std::logic_error("a step label is missing from the dialog");
   label->setText(QString::fromStdString(text));
+  // Labels are sized to their designed text; a longer one must show whole.
+  label->adjustSize();
 }
 
 void QtToolkit::BringToFront() {

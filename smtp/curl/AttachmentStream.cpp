@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <utility>
-#include <vector>
+#include <memory>
 
 #include "smtp/SmtpFailure.h"
 
@@ -72,10 +72,14 @@ std::size_t AttachmentStream::ReadInto(char* buffer, std::size_t size) {
 
 bool AttachmentStream::Refill() {
   const std::uint64_t left = file_.Size() - consumed_;
-  std::vector<char> chunk(static_cast<std::size_t>(std::min<std::uint64_t>(left, kChunkBytes)));
+  const auto wanted = static_cast<std::size_t>(std::min<std::uint64_t>(left, kChunkBytes));
+  // One buffer for the whole send: a new one per read would be cleared
+  // and paged in each time.
+  if (!chunk_) chunk_ = std::make_unique<char[]>(kChunkBytes);
+  char* chunk = chunk_.get();
   std::size_t got = 0;
-  while (got < chunk.size()) {
-    const std::optional<std::size_t> count = file_.Read(chunk.data() + got, chunk.size() - got);
+  while (got < wanted) {
+    const std::optional<std::size_t> count = file_.Read(chunk + got, wanted - got);
     if (!count) {
       failure_ = SmtpFailureKind::DocumentReadFailed;
       return false;
@@ -88,7 +92,7 @@ bool AttachmentStream::Refill() {
   // file held when the send began.
   if (!file_.Unchanged()) return Changed();
   consumed_ += got;
-  encoder_.Add(chunk.data(), got, pending_);
+  encoder_.Add(chunk, got, pending_);
   if (consumed_ == file_.Size()) encoder_.Finish(pending_);
   return true;
 }

@@ -8,6 +8,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 
@@ -47,6 +48,7 @@ class AttachmentStream {
   RegularFile file_;
   std::uint64_t consumed_ = 0;  // document bytes read so far
   Base64Lines encoder_;
+  std::unique_ptr<char[]> chunk_;  // the document's bytes being encoded
   std::string pending_;  // encoded text not yet given to libcurl
   std::size_t pendingAt_ = 0;
   std::optional<SmtpFailureKind> failure_;

@@ -23,6 +23,9 @@ class Base64Lines {
 
  private:
   void AppendLine(const unsigned char* data, std::size_t size, std::string& out);
+  // Writes one line (after a CRLF unless it is the first) at `to`; returns
+  // the end of what it wrote.
+  char* Encode(const unsigned char* data, std::size_t size, char* to);
 
   std::string waiting_;
   bool wroteLine_ = false;

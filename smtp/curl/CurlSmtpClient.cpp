@@ -12,7 +12,9 @@
 #include <winsock2.h>
 #include <ws2tcpip.h>
 #else
+#include <linux/sockios.h>
 #include <poll.h>
+#include <sys/ioctl.h>
 #include <sys/socket.h>
 #include <unistd.h>
 #endif
@@ -51,6 +53,20 @@ bool SocketAlive(curl_socket_t socket) {
   return ready == 0;
 }
 
+// Bytes handed to the socket that the server has not acknowledged yet: a
+// send queue can hold megabytes, which a progress figure must not count as
+// sent. Windows does not tell; there the figure runs a little ahead.
+std::uint64_t Unacknowledged(curl_socket_t socket) {
+#ifdef _WIN32
+  (void)socket;
+  return 0;
+#else
+  int queued = 0;
+  if (ioctl(socket, SIOCOUTQ, &queued) != 0 || queued < 0) return 0;
+  return static_cast<std::uint64_t>(queued);
+#endif
+}
+
 void Set(CURL* handle, CURLoption option, long value) {
   if (curl_easy_setopt(handle, option, value) != CURLE_OK) {
     throw SimpleSmtpFailure(SmtpFailureKind::SettingRefused);
@@ -74,7 +90,11 @@ CurlSmtpClient::CurlSmtpClient(SmtpAccount account, CurlSmtpOptions options)
   if (account_.UsesOAuth()) oauth_ = std::make_unique<OAuthAccessToken>(account_, options_);
 }
 
-CurlSmtpClient::~CurlSmtpClient() { Disconnect(); }
+CurlSmtpClient::~CurlSmtpClient() {
+  // The run that observed the waits may be gone by now.
+  observer_ = nullptr;
+  Disconnect();
+}
 
 void CurlSmtpClient::PrepareHandle() {
   const std::optional<TlsMode> tls = account_.Tls();
@@ -97,8 +117,6 @@ void CurlSmtpClient::PrepareHandle() {
   if (oauth_) bearer = Connected() ? &oauth_->Current() : &oauth_->ForNewLogin(observer_);
 
   if (handle_ == nullptr) {
-    loop_ = std::make_unique<CurlTransferLoop>();
-    if (!loop_->Ready()) throw SimpleSmtpFailure(SmtpFailureKind::SessionNotOpened);
     handle_ = curl_easy_init();
     if (handle_ == nullptr) throw SimpleSmtpFailure(SmtpFailureKind::SessionNotOpened);
     curl_easy_setopt(handle_, CURLOPT_ERRORBUFFER, errorBuffer_);
@@ -230,11 +248,12 @@ void CurlSmtpClient::Send(const OutgoingMessage& message) {
 void CurlSmtpClient::Disconnect() {
   if (handle_ == nullptr) return;
   CURL* handle = std::exchange(handle_, nullptr);
-  loop_->Release(handle);
-  curl_easy_cleanup(handle);
-  // The loop holds the connection: it says QUIT on one that still stands,
-  // then closes it.
-  loop_.reset();
+  // Says QUIT on a connection that still stands, then closes it. A stop
+  // asked meanwhile only cuts the wait for the reply short: nothing is
+  // undone by it.
+  stopRequested_ = false;
+  loop_.RunAside([handle] { curl_easy_cleanup(handle); }, observer_, [this] { StopNow(); });
+  stopRequested_ = false;
 }
 
 void CurlSmtpClient::Perform() {
@@ -242,12 +261,12 @@ void CurlSmtpClient::Perform() {
   errorBuffer_[0] = '\0';
   expired_ = SmtpWaitClock::Limit::None;
   clock_.Start(SmtpWaitClock::Clock::now(), SocketConnected());
-  CURLcode code = loop_->Run(handle_, observer_);
+  stopRequested_ = false;
+  CURLcode code = loop_.Run(handle_, observer_, [this] { StopNow(); });
   if (code == CURLE_OK) return;
-  if (loop_->Cancelled()) {
+  if (loop_.Cancelled()) {
     // Stopped where it stood: nothing more goes out, not even the end of
     // the message's data.
-    CutSession();
     Disconnect();
     SmtpFailureDetails cancelled = FailureDetails(SmtpFailureKind::Cancelled);
     throw SmtpFailure(std::move(cancelled));
@@ -316,8 +335,26 @@ int CurlSmtpClient::OnDebug(CURL*, curl_infotype type, char* data, std::size_t s
   return 0;
 }
 
+void CurlSmtpClient::StopNow() {
+  stopRequested_ = true;
+  const std::lock_guard<std::mutex> lock(socketsMutex_);
+  for (curl_socket_t socket : sockets_) {
+    // Closed with a reset: data still queued for the server is dropped.
+    linger reset{1, 0};
+    setsockopt(socket, SOL_SOCKET, SO_LINGER, reinterpret_cast<const char*>(&reset), sizeof reset);
+#ifdef _WIN32
+    shutdown(socket, SD_BOTH);
+#else
+    // Wakes libcurl's wait on the socket (it reads the end) without
+    // sending the end of the stream after what is still queued.
+    shutdown(socket, SHUT_RD);
+#endif
+  }
+}
+
 void CurlSmtpClient::CutSession() {
   // Closing our side makes every later read and write fail at once.
+  const std::lock_guard<std::mutex> lock(socketsMutex_);
   for (curl_socket_t socket : sockets_) {
 #ifdef _WIN32
     shutdown(socket, SD_BOTH);
@@ -330,9 +367,15 @@ void CurlSmtpClient::CutSession() {
 int CurlSmtpClient::OnProgress(void* self, curl_off_t, curl_off_t, curl_off_t uploadTotal,
                                curl_off_t uploaded) {
   auto* client = static_cast<CurlSmtpClient*>(self);
-  if (client->sending_ && client->observer_ != nullptr && uploaded >= 0 && uploadTotal >= 0) {
-    client->observer_->OnMessageProgress(static_cast<std::uint64_t>(uploaded),
-                                         static_cast<std::uint64_t>(uploadTotal));
+  if (client->stopRequested_) return 1;
+  if (client->sending_ && uploaded >= 0 && uploadTotal >= 0) {
+    auto sent = static_cast<std::uint64_t>(uploaded);
+    curl_socket_t socket = CURL_SOCKET_BAD;
+    if (curl_easy_getinfo(client->handle_, CURLINFO_ACTIVESOCKET, &socket) == CURLE_OK &&
+        socket != CURL_SOCKET_BAD) {
+      sent -= std::min(sent, Unacknowledged(socket));
+    }
+    client->loop_.NoteProgress(sent, static_cast<std::uint64_t>(uploadTotal));
   }
   const auto now = SmtpWaitClock::Clock::now();
   if (!client->clock_.Connected() && client->SocketConnected()) client->clock_.OnConnected(now);
@@ -341,6 +384,7 @@ int CurlSmtpClient::OnProgress(void* self, curl_off_t, curl_off_t, curl_off_t up
 }
 
 bool CurlSmtpClient::SocketConnected() const {
+  const std::lock_guard<std::mutex> lock(socketsMutex_);
   for (curl_socket_t socket : sockets_) {
     sockaddr_storage peer{};
     socklen_t length = sizeof peer;
@@ -351,12 +395,16 @@ bool CurlSmtpClient::SocketConnected() const {
 }
 
 int CurlSmtpClient::OnSocketOpened(void* self, curl_socket_t socket, curlsocktype) {
-  static_cast<CurlSmtpClient*>(self)->sockets_.push_back(socket);
+  auto* client = static_cast<CurlSmtpClient*>(self);
+  const std::lock_guard<std::mutex> lock(client->socketsMutex_);
+  client->sockets_.push_back(socket);
   return CURL_SOCKOPT_OK;
 }
 
 int CurlSmtpClient::OnSocketClosing(void* self, curl_socket_t socket) {
-  auto& sockets = static_cast<CurlSmtpClient*>(self)->sockets_;
+  auto* client = static_cast<CurlSmtpClient*>(self);
+  const std::lock_guard<std::mutex> lock(client->socketsMutex_);
+  auto& sockets = client->sockets_;
   sockets.erase(std::remove(sockets.begin(), sockets.end(), socket), sockets.end());
 #ifdef _WIN32
   return closesocket(socket);

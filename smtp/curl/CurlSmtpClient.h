@@ -2,11 +2,13 @@
 // The SMTP client on libcurl. One easy handle is one SMTP session: Connect
 // runs a NOOP transfer, which connects, says EHLO, switches to TLS and logs
 // in; Send runs a second transfer on the same handle and so on the same
-// connection; Disconnect closes the connection, which says QUIT. Transfers
-// run through the multi interface, calling the wait observer as they go.
+// connection; Disconnect cleans the handle up, which says QUIT. Each of
+// these runs aside, on a worker thread, while the caller's thread handles
+// its events through the wait observer.
 #include <curl/curl.h>
 
-#include <memory>
+#include <atomic>
+#include <mutex>
 #include <vector>
 
 #include "smtp/SmtpClient.h"
@@ -47,6 +49,9 @@ class CurlSmtpClient : public SmtpClient {
   void RequireLogin();
   // Shuts the handle's sockets down, so that nothing waits on them.
   void CutSession();
+  // The caller's stop: libcurl gives up at once and whatever it still
+  // holds for the server is thrown away, never sent.
+  void StopNow();
   // True when one of the handle's sockets has its TCP connection open.
   bool SocketConnected() const;
 
@@ -63,16 +68,19 @@ class CurlSmtpClient : public SmtpClient {
   CurlSmtpOptions options_;
   // The access token of an OAuth account; null for the others.
   std::unique_ptr<OAuthAccessToken> oauth_;
-  // Drives the handle's transfers; holds its connection between them.
-  std::unique_ptr<CurlTransferLoop> loop_;
+  CurlTransferLoop loop_;
   CURL* handle_ = nullptr;
   NetworkWaitObserver* observer_ = nullptr;
   bool sending_ = false;  // the transfer under way sends the message
+  // The caller asked to stop (set on its thread, read by libcurl's).
+  std::atomic<bool> stopRequested_{false};
   SmtpSessionTrace trace_;
   SmtpWaitClock clock_;
   // The limit that ended the last transfer, if the clock ended it.
   SmtpWaitClock::Limit expired_ = SmtpWaitClock::Limit::None;
-  // The handle's sockets, so that a session can be cut short.
+  // The handle's sockets, so that a session can be cut short; opened and
+  // closed on the worker thread, cut from either thread.
+  mutable std::mutex socketsMutex_;
   std::vector<curl_socket_t> sockets_;
   char errorBuffer_[CURL_ERROR_SIZE] = {};
   bool loginAwaitsTls_ = false;  // see PrepareHandle

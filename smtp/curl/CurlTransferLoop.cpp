@@ -1,57 +1,56 @@
 #include "smtp/curl/CurlTransferLoop.h"
 
+#include <exception>
+#include <future>
+#include <thread>
+
 namespace vellumo {
 
-CurlTransferLoop::CurlTransferLoop() : multi_(curl_multi_init()) {}
-
-CurlTransferLoop::~CurlTransferLoop() {
-  if (added_ != nullptr) curl_multi_remove_handle(multi_, added_);
-  if (multi_ != nullptr) curl_multi_cleanup(multi_);
+void CurlTransferLoop::NoteProgress(std::uint64_t sent, std::uint64_t total) {
+  sent_ = sent;
+  total_ = total;
+  progressNoted_ = true;
 }
 
-void CurlTransferLoop::Release(CURL* easy) {
-  if (easy == nullptr || easy != added_) return;
-  curl_multi_remove_handle(multi_, easy);
-  added_ = nullptr;
+CURLcode CurlTransferLoop::Run(CURL* easy, NetworkWaitObserver* observer,
+                               const std::function<void()>& stop) {
+  CURLcode result = CURLE_OK;
+  RunAside([easy, &result] { result = curl_easy_perform(easy); }, observer, stop);
+  return result;
 }
 
-CURLcode CurlTransferLoop::Run(CURL* easy, NetworkWaitObserver* observer) {
-  using Clock = std::chrono::steady_clock;
+void CurlTransferLoop::RunAside(const std::function<void()>& work, NetworkWaitObserver* observer,
+                                const std::function<void()>& stop) {
   cancelled_ = false;
-  if (multi_ == nullptr) return CURLE_OUT_OF_MEMORY;
-  // A finished transfer is started again by taking its handle out and
-  // adding it back.
-  if (added_ != nullptr) curl_multi_remove_handle(multi_, added_);
-  added_ = nullptr;
-  if (curl_multi_add_handle(multi_, easy) != CURLM_OK) return CURLE_OUT_OF_MEMORY;
-  added_ = easy;
-
-  Clock::time_point lastCall = Clock::now();
-  for (;;) {
-    int running = 0;
-    if (curl_multi_perform(multi_, &running) != CURLM_OK) return CURLE_OUT_OF_MEMORY;
-    if (running == 0) break;
-    // A fast upload keeps the socket writable and this loop busy: the
-    // observer runs on a steady beat, not on every turn.
-    const Clock::time_point now = Clock::now();
-    if (observer != nullptr && now - lastCall >= kWaitSlice) {
-      lastCall = now;
-      if (observer->OnWaiting()) {
+  progressNoted_ = false;
+  std::packaged_task<void()> task(work);
+  std::future<void> done = task.get_future();
+  std::thread worker(std::move(task));
+  bool stopAsked = false;
+  const auto stopOnce = [&] {
+    if (stopAsked) return;
+    stopAsked = true;
+    if (stop) stop();
+  };
+  try {
+    while (done.wait_for(kWaitSlice) != std::future_status::ready) {
+      if (observer == nullptr) continue;
+      if (progressNoted_.exchange(false)) observer->OnMessageProgress(sent_, total_);
+      if (!stopAsked && observer->OnWaiting()) {
         cancelled_ = true;
-        return CURLE_ABORTED_BY_CALLBACK;
+        stopOnce();
       }
     }
-    int ready = 0;
-    const auto slice = static_cast<int>(kWaitSlice.count());
-    if (curl_multi_poll(multi_, nullptr, 0, slice, &ready) != CURLM_OK) return CURLE_OUT_OF_MEMORY;
+  } catch (...) {
+    // The observer failed: the work must not outlive this call.
+    stopOnce();
+    worker.join();
+    throw;
   }
-
-  CURLcode result = CURLE_OK;
-  int left = 0;
-  while (CURLMsg* message = curl_multi_info_read(multi_, &left)) {
-    if (message->msg == CURLMSG_DONE && message->easy_handle == easy) result = message->data.result;
-  }
-  return result;
+  worker.join();
+  if (observer != nullptr && progressNoted_.exchange(false))
+    observer->OnMessageProgress(sent_, total_);
+  done.get();  // rethrows what the work threw
 }
 
 }  // namespace vellumo

@@ -1,14 +1,19 @@
 #pragma once
-// Runs libcurl transfers through its multi interface, so that waiting on the
-// network never blocks the caller's thread for long: between short waits on
-// the sockets the observer is called, and may stop the transfer.
+// Runs a blocking libcurl call (a transfer, a clean-up that says QUIT) on a
+// worker thread while the calling thread goes on: every few hundredths of a
+// second it calls the wait observer, which handles the dialog's events and
+// may ask to stop. The run itself stays one sequence of steps on the calling
+// thread, which waits here for the call to end.
 //
-// The multi handle holds the connection cache: a connection kept after one
-// transfer is reused by the next one on the same easy handle, and the easy
-// handle stays added between transfers so that libcurl still reports it.
+// A worker thread rather than libcurl's multi interface: libcurl 7.88 still
+// blocks inside a multi transfer while it waits for the reply to the end of
+// a message and for the reply to QUIT, up to the whole reply time-out.
 #include <curl/curl.h>
 
+#include <atomic>
 #include <chrono>
+#include <cstdint>
+#include <functional>
 
 #include "smtp/NetworkWaitObserver.h"
 
@@ -16,33 +21,27 @@ namespace vellumo {
 
 class CurlTransferLoop {
  public:
-  // How long one wait on the sockets may last before the observer is
-  // called again, and how often at most the observer is called.
+  // How often the observer is called.
   static constexpr std::chrono::milliseconds kWaitSlice{20};
 
-  CurlTransferLoop();
-  // Says QUIT on connections still open (SMTP) and closes them.
-  ~CurlTransferLoop();
-  CurlTransferLoop(const CurlTransferLoop&) = delete;
-  CurlTransferLoop& operator=(const CurlTransferLoop&) = delete;
-
-  bool Ready() const { return multi_ != nullptr; }
-
-  // Runs one transfer of `easy` to its end and returns libcurl's result.
-  // When `observer` asks to stop, returns CURLE_ABORTED_BY_CALLBACK at once
-  // with Cancelled() true; the transfer is left unfinished and the caller
-  // must Release the handle (its connection is then closed, nothing more is
-  // sent on it).
-  CURLcode Run(CURL* easy, NetworkWaitObserver* observer);
+  // Runs curl_easy_perform(easy) aside and returns its result. When the
+  // observer asks to stop, `stop` is called once, on this thread: it must
+  // make the transfer end at once (shut its sockets down, have its progress
+  // callback give up). Cancelled() then tells that the stop was asked.
+  CURLcode Run(CURL* easy, NetworkWaitObserver* observer, const std::function<void()>& stop = {});
+  // Runs `work` aside the same way.
+  void RunAside(const std::function<void()>& work, NetworkWaitObserver* observer,
+                const std::function<void()>& stop = {});
   bool Cancelled() const { return cancelled_; }
 
-  // Takes `easy` out before it is cleaned up; its connection stays cached
-  // here when its last transfer ended well.
-  void Release(CURL* easy);
+  // From the worker (a progress callback): the message's bytes sent so
+  // far; the calling thread hands them to the observer.
+  void NoteProgress(std::uint64_t sent, std::uint64_t total);
 
  private:
-  CURLM* multi_ = nullptr;
-  CURL* added_ = nullptr;
+  std::atomic<std::uint64_t> sent_{0};
+  std::atomic<std::uint64_t> total_{0};
+  std::atomic<bool> progressNoted_{false};
   bool cancelled_ = false;
 };
 

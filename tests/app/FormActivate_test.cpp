@@ -257,6 +257,47 @@ TEST(FormActivate, ASuccessThatCannotTakeItsMarkerOutSaysSo) {
   EXPECT_TRUE(IniFile(run.iniPath).ReadBool("ExportationMailErreur", "Erreur", false));
 }
 
+// The user closes the dialog while the client waits on the network: the
+// run fails with its own text and marker; closed during the final pause,
+// the outcome stands.
+struct CloseCase {
+  const char* name;
+  std::string ini;
+  const char* closeAt;  // the event during which the user closes
+  std::vector<std::string> messages;
+};
+
+const CloseCase kCloses[] = {
+    {"test_cancelled", Ini("EnvoiMode=3"), "process",
+     {"Erreur : test de connexion annulé par l'utilisateur."}},
+    {"send_cancelled", Ini("EnvoiMode=2\nFilePath=/nulle/part.pdf"), "process",
+     {"Erreur : envoi annulé par l'utilisateur."}},
+    {"pause_changes_nothing", Ini("EnvoiMode=3"), "process for 1000", {"Connexion réussie !"}},
+};
+
+class CloseDuringRunTest : public ::testing::TestWithParam<CloseCase> {};
+
+TEST_P(CloseDuringRunTest, EndsAsTheUserAsked) {
+  const CloseCase& c = GetParam();
+  RunHarness run;
+  run.WriteIni(c.ini);
+  run.toolkit.onProcess = [&] {
+    if (run.toolkit.events.back() == c.closeAt) {
+      EXPECT_FALSE(run.fiche.OnCloseRequested());
+    }
+  };
+  run.fiche.FormActivate();
+
+  std::vector<std::string> boxes = run.toolkit.Messages();
+  EXPECT_EQ(boxes, c.messages);
+  EXPECT_EQ(run.IniBytes().find(kMarker) != std::string::npos, c.messages.front()[0] == 'E');
+  EXPECT_TRUE(run.toolkit.closed);
+  EXPECT_TRUE(run.fiche.OnCloseRequested());
+}
+
+INSTANTIATE_TEST_SUITE_P(Closes, CloseDuringRunTest, ::testing::ValuesIn(kCloses),
+                         [](const auto& row) { return std::string(row.param.name); });
+
 TEST(FormActivate, ActivationStartsOneRunOnly) {
   RunHarness run;
   run.WriteIni(Ini("EnvoiMode=3"));

@@ -27,6 +27,13 @@ struct SaveCase {
   const char* shown;         // the one message shown, or ""
 };
 
+// What the run puts between the folder and the name: the platform's own.
+#ifdef _WIN32
+#define SEPARATOR "\\"
+#else
+#define SEPARATOR "/"
+#endif
+
 const SaveCase kSaves[] = {
     {"declined", DialogAnswer::No, true, "/home/u", "/d/c.pdf", "c.pdf", kOk, "", ""},
     {"chooser_cancelled", DialogAnswer::Yes, false, "/home/u", "/d/c.pdf", "c.pdf", kOk, "", ""},
@@ -34,13 +41,13 @@ const SaveCase kSaves[] = {
     {"no_document_name", DialogAnswer::Yes, true, "/home/u", "/d/c.pdf", "", kOk, "", ""},
     {"no_document_path", DialogAnswer::Yes, true, "/home/u", "", "c.pdf", kOk, "", ""},
     {"copied", DialogAnswer::Yes, true, "/home/u", "/d/c.pdf", "Commande 42.pdf", kOk,
-     "copy /d/c.pdf -> /home/u/Commande 42.pdf", ""},
+     "copy /d/c.pdf -> /home/u" SEPARATOR "Commande 42.pdf", ""},
     {"root_gets_no_second_delimiter", DialogAnswer::Yes, true, "/", "/d/c.pdf", "c.pdf", kOk,
      "copy /d/c.pdf -> /c.pdf", ""},
     {"copy_failure_is_told", DialogAnswer::Yes, true, "/home/u", "/d/c.pdf", "c.pdf",
-     CopyResult::Failed, "copy /d/c.pdf -> /home/u/c.pdf", kCannotSave},
+     CopyResult::Failed, "copy /d/c.pdf -> /home/u" SEPARATOR "c.pdf", kCannotSave},
     {"read_only_destination_is_told", DialogAnswer::Yes, true, "/home/u", "/d/c.pdf", "c.pdf",
-     CopyResult::DestinationReadOnly, "copy /d/c.pdf -> /home/u/c.pdf", kReadOnly},
+     CopyResult::DestinationReadOnly, "copy /d/c.pdf -> /home/u" SEPARATOR "c.pdf", kReadOnly},
     {"dot_dot_refused", DialogAnswer::Yes, true, "/home/u", "/d/c.pdf", "..", kOk, "", kCannotSave},
     {"separator_refused", DialogAnswer::Yes, true, "/home/u", "/d/c.pdf", "../../etc/passwd", kOk,
      "", kCannotSave},

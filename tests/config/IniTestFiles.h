@@ -1,12 +1,14 @@
 #pragma once
 // Scratch folders and raw file bytes for the INI file tests.
 #include <gtest/gtest.h>
-#include <stdlib.h>
 
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <memory>
 #include <string>
+
+#include "fakes/TempDirectory.h"
 
 namespace vellumo::testing {
 
@@ -33,14 +35,10 @@ inline std::string Utf16(const std::string& ascii, bool littleEndian) {
 class ScratchFolderTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    std::string pattern = (std::filesystem::temp_directory_path() / "vellumo-ini-XXXXXX").string();
-    ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
-    folder_ = pattern;
+    scratch_ = std::make_unique<TempDirectory>();
+    folder_ = scratch_->Path().string();
   }
-  void TearDown() override {
-    std::error_code ignored;
-    std::filesystem::remove_all(folder_, ignored);
-  }
+  void TearDown() override { scratch_.reset(); }
   std::string PathOf(const std::string& name) const { return (std::filesystem::path(folder_) / name).string(); }
   std::string WriteFile(const std::string& name, const std::string& bytes) const {
     const std::string path = PathOf(name);
@@ -48,6 +46,7 @@ class ScratchFolderTest : public ::testing::Test {
     return path;
   }
 
+  std::unique_ptr<TempDirectory> scratch_;
   std::string folder_;
 };
 

@@ -33,6 +33,8 @@ made-up extensions before the AUTH line),
 "rewrite"}: once that many bytes of message data have arrived, the file is
 cut to nothing, grown by 1 MiB, or its last 4 KiB overwritten in place: the
 client's document changing under its feet),
+"data_rate" (bytes per second at which message data is read, with a small
+receive buffer: a slow link),
 "transcript" (where to write the JSON transcript), "lifetime" (seconds).
 
 The server listens on 127.0.0.1 at an ephemeral port, prints "PORT <n>",
@@ -47,6 +49,7 @@ import asyncio
 import base64
 import json
 import os
+import socket
 import ssl
 import sys
 
@@ -366,8 +369,18 @@ class Session:
             return
         body = bytearray()
         change = self.case.get("data_change")
+        rate = self.case.get("data_rate")
+        if rate:
+            self.writer.get_extra_info("socket").setsockopt(
+                socket.SOL_SOCKET, socket.SO_RCVBUF, 32768)
+        unpaced = 0
         while True:
             line = await self.reader.readline()
+            if rate:
+                unpaced += len(line)
+                if unpaced >= 16384:
+                    await asyncio.sleep(unpaced / float(rate))
+                    unpaced = 0
             if not line:
                 self.keep_message(body, complete=False, accepted=False)
                 await self.close("client")

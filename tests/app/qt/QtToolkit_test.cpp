@@ -6,6 +6,7 @@
 #include <QEvent>
 #include <QLabel>
 #include <QMetaObject>
+#include <QTimer>
 #include <gtest/gtest.h>
 
 #include <ostream>
@@ -125,6 +126,41 @@ TEST_F(QtToolkitTest, ProcessMessagesPaintsAMarkThatWasJustShown) {
   toolkit.ProcessMessages();
   EXPECT_GT(counter.paints, 0);
   check->removeEventFilter(&counter);
+}
+
+TEST_F(QtToolkitTest, ThePauseHandlesEventsAsTheyCome) {
+  dialog.show();
+  int ran = 0;
+  QTimer::singleShot(10, &dialog, [&ran] { ++ran; });
+  QTimer::singleShot(60, &dialog, [&ran] { ++ran; });
+  QElapsedTimer clock;
+  clock.start();
+  toolkit.ProcessMessagesFor(150);
+  EXPECT_EQ(ran, 2);
+  EXPECT_GE(clock.elapsed(), 140);
+}
+
+TEST_F(QtToolkitTest, TheSendLineTakesItsProgressText) {
+  toolkit.SetStepText(Step::VellumoResultat, "Envoi (100 %)");
+  const QLabel* line = dialog.findChild<QLabel*>(QStringLiteral("lbVellumoResultat"));
+  EXPECT_EQ(line->text(), QStringLiteral("Envoi (100 %)"));
+  EXPECT_GE(line->width(), line->sizeHint().width()) << "shown whole";
+}
+
+TEST_F(QtToolkitTest, ACloseGoesThroughOnlyWhenTheRunSaysSo) {
+  bool mayClose = false;
+  int asked = 0;
+  dialog.SetCloseHandler([&] {
+    ++asked;
+    return mayClose;
+  });
+  dialog.show();
+  EXPECT_FALSE(dialog.close());
+  EXPECT_TRUE(dialog.isVisible());
+  mayClose = true;
+  EXPECT_TRUE(dialog.close());
+  EXPECT_FALSE(dialog.isVisible());
+  EXPECT_EQ(asked, 2);
 }
 
 TEST_F(QtToolkitTest, HourglassIsSetOnceAndRestoredFully) {
