@@ -9,6 +9,7 @@
 
 #include <atomic>
 #include <mutex>
+#include <memory>
 #include <vector>
 
 #include "smtp/SmtpClient.h"

@@ -1,5 +1,6 @@
 #include "smtp/curl/CurlTokenFetch.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <climits>
@@ -8,6 +9,9 @@
 
 #ifdef _WIN32
 #include <winsock2.h>
+#else
+#include <sys/socket.h>
+#include <unistd.h>
 #endif
 
 #include "smtp/curl/CurlFailureKind.h"
@@ -71,7 +75,7 @@ TokenEndpointAnswer CurlTokenFetch::Post(const std::string& form, NetworkWaitObs
   };
   CurlTransferLoop loop;
   const std::unique_ptr<CURL, EasyHandle> handle(curl_easy_init());
-  if (!loop.Ready() || !handle) throw fail(SmtpFailureKind::SessionNotOpened);
+  if (!handle) throw fail(SmtpFailureKind::SessionNotOpened);
   CURL* easy = handle.get();
   char errorBuffer[CURL_ERROR_SIZE] = {};
   curl_slist* headers = curl_slist_append(nullptr, "Accept: application/json");
@@ -106,6 +110,12 @@ TokenEndpointAnswer CurlTokenFetch::Post(const std::string& form, NetworkWaitObs
       curl_easy_setopt(easy, CURLOPT_XFERINFOFUNCTION, &CurlTokenFetch::OnProgress) == CURLE_OK &&
       curl_easy_setopt(easy, CURLOPT_XFERINFODATA, this) == CURLE_OK &&
       curl_easy_setopt(easy, CURLOPT_NOPROGRESS, 0L) == CURLE_OK &&
+      curl_easy_setopt(easy, CURLOPT_SOCKOPTFUNCTION, &CurlTokenFetch::OnSocketOpened) ==
+          CURLE_OK &&
+      curl_easy_setopt(easy, CURLOPT_SOCKOPTDATA, this) == CURLE_OK &&
+      curl_easy_setopt(easy, CURLOPT_CLOSESOCKETFUNCTION, &CurlTokenFetch::OnSocketClosing) ==
+          CURLE_OK &&
+      curl_easy_setopt(easy, CURLOPT_CLOSESOCKETDATA, this) == CURLE_OK &&
       // The wait clock keeps both limits, as for SMTP.
       curl_easy_setopt(easy, CURLOPT_CONNECTTIMEOUT, static_cast<long>(INT_MAX / 1000)) ==
           CURLE_OK &&
@@ -116,19 +126,16 @@ TokenEndpointAnswer CurlTokenFetch::Post(const std::string& form, NetworkWaitObs
   body_.clear();
   tooLong_ = false;
   expired_ = SmtpWaitClock::Limit::None;
+  stopRequested_ = false;
   clock_.Start(SmtpWaitClock::Clock::now(), false);
-  CURLcode code = loop.Run(easy, observer);
-  if (loop.Cancelled()) {
-    loop.Release(easy);
-    throw fail(SmtpFailureKind::Cancelled);
-  }
+  CURLcode code = loop.Run(easy, observer, [this] { StopNow(); });
+  if (loop.Cancelled()) throw fail(SmtpFailureKind::Cancelled);
   if (code == CURLE_ABORTED_BY_CALLBACK && expired_ != SmtpWaitClock::Limit::None) {
     code = CURLE_OPERATION_TIMEDOUT;
   }
   TokenEndpointAnswer answer;
   curl_easy_getinfo(easy, CURLINFO_RESPONSE_CODE, &answer.HttpStatus);
   if (code == CURLE_OK && !tooLong_) {
-    loop.Release(easy);
     answer.Body = std::move(body_);
     return answer;
   }
@@ -153,7 +160,6 @@ TokenEndpointAnswer CurlTokenFetch::Post(const std::string& form, NetworkWaitObs
   failure.VerifyResult = verifyResult;
   failure.TimeoutSeconds =
       failure.TcpConnected ? options_.IdleTimeoutSeconds : options_.ConnectTimeoutSeconds;
-  loop.Release(easy);
   throw SmtpFailure(std::move(failure));
 }
 
@@ -175,8 +181,42 @@ std::size_t CurlTokenFetch::OnWrite(char* data, std::size_t size, std::size_t co
   return bytes;
 }
 
+void CurlTokenFetch::StopNow() {
+  stopRequested_ = true;
+  const std::lock_guard<std::mutex> lock(socketsMutex_);
+  for (curl_socket_t socket : sockets_) {
+#ifdef _WIN32
+    shutdown(socket, SD_BOTH);
+#else
+    shutdown(socket, SHUT_RDWR);
+#endif
+  }
+}
+
+int CurlTokenFetch::OnSocketOpened(void* self, curl_socket_t socket, curlsocktype) {
+  auto* fetch = static_cast<CurlTokenFetch*>(self);
+  const std::lock_guard<std::mutex> lock(fetch->socketsMutex_);
+  fetch->sockets_.push_back(socket);
+  return CURL_SOCKOPT_OK;
+}
+
+int CurlTokenFetch::OnSocketClosing(void* self, curl_socket_t socket) {
+  auto* fetch = static_cast<CurlTokenFetch*>(self);
+  {
+    const std::lock_guard<std::mutex> lock(fetch->socketsMutex_);
+    auto& sockets = fetch->sockets_;
+    sockets.erase(std::remove(sockets.begin(), sockets.end(), socket), sockets.end());
+  }
+#ifdef _WIN32
+  return closesocket(socket);
+#else
+  return close(socket);
+#endif
+}
+
 int CurlTokenFetch::OnProgress(void* self, curl_off_t, curl_off_t, curl_off_t, curl_off_t) {
   auto* fetch = static_cast<CurlTokenFetch*>(self);
+  if (fetch->stopRequested_) return 1;
   fetch->expired_ = fetch->clock_.Expired(SmtpWaitClock::Clock::now());
   return fetch->expired_ == SmtpWaitClock::Limit::None ? 0 : 1;
 }
