@@ -20,7 +20,7 @@ namespace {
 using posix::FileDescriptor;
 using posix::WriteAll;
 
-// The base folder of the XDG specification; relative values are ignored.
+// The user's data folder as XDG names it; relative values are ignored.
 std::string DataHome() {
   const char* xdg = std::getenv("XDG_DATA_HOME");
   if (xdg != nullptr && xdg[0] == '/') return xdg;
