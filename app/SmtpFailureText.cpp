@@ -2,6 +2,8 @@
 
 #include <string_view>
 
+#include "app/CertificateText.h"
+#include "app/TokenFailureText.h"
 #include "smtp/SmtpFailure.h"
 #include "text/PrintableExcerpt.h"
 
@@ -75,73 +77,11 @@ std::string During(SmtpStep step) {
   return "pendant l'échange";
 }
 
-// Schannel gives no verification code; libcurl's error text names the
-// verdict instead: the chain engine's trust error when libcurl checks the
-// chain itself, Schannel's status when Schannel does.
-struct SchannelVerdict {
-  std::string_view word;
-  const char* sentenceEnd;
-};
-constexpr const char* kUnknownAuthority = " n'est pas reconnu (autorité de certification inconnue).";
-constexpr const char* kOtherName = " a été émis pour un autre nom de serveur.";
-constexpr const char* kExpired = " a expiré.";
-constexpr const char* kRevoked = " a été révoqué.";
-constexpr SchannelVerdict kSchannelVerdicts[] = {
-    {"CERT_TRUST_IS_UNTRUSTED_ROOT", kUnknownAuthority},
-    {"CERT_TRUST_IS_PARTIAL_CHAIN", kUnknownAuthority},
-    {"SEC_E_UNTRUSTED_ROOT", kUnknownAuthority},
-    {"SEC_E_ISSUING_CA_UNTRUSTED", kUnknownAuthority},
-    {"CERT_TRUST_IS_NOT_TIME_VALID", " a expiré ou n'est pas encore valide."},
-    {"SEC_E_CERT_EXPIRED", kExpired},
-    {"CERT_TRUST_IS_REVOKED", kRevoked},
-    {"CRYPT_E_REVOKED", kRevoked},
-    {"failed to match connection hostname", kOtherName},
-    {"SEC_E_WRONG_PRINCIPAL", kOtherName},
-};
-
-const char* SchannelVerdictOf(std::string_view detail) {
-  for (const SchannelVerdict& verdict : kSchannelVerdicts) {
-    if (Contains(detail, verdict.word)) return verdict.sentenceEnd;
-  }
-  return nullptr;
-}
-
-std::string Certificate(const SmtpFailureDetails& f, const std::string& host) {
-  const std::string start = "Erreur : le certificat du serveur " + host;
-  if (const char* end = SchannelVerdictOf(f.Detail)) return start + end;
-  switch (f.VerifyResult) {
-    case 18:  // X509_V_ERR_DEPTH_ZERO_SELF_SIGNED_CERT
-    case 19:  // X509_V_ERR_SELF_SIGNED_CERT_IN_CHAIN
-      return start + " n'est pas reconnu (certificat auto-signé).";
-    case 2:   // X509_V_ERR_UNABLE_TO_GET_ISSUER_CERT
-    case 20:  // X509_V_ERR_UNABLE_TO_GET_ISSUER_CERT_LOCALLY
-    case 21:  // X509_V_ERR_UNABLE_TO_VERIFY_LEAF_SIGNATURE
-      return start + kUnknownAuthority;
-    case 10:  // X509_V_ERR_CERT_HAS_EXPIRED
-      return start + kExpired;
-    case 9:  // X509_V_ERR_CERT_NOT_YET_VALID
-      return start + " n'est pas encore valide.";
-    case 23:  // X509_V_ERR_CERT_REVOKED
-      return start + kRevoked;
-    case 62:  // X509_V_ERR_HOSTNAME_MISMATCH
-      return start + kOtherName;
-    default:
-      break;
-  }
-  // libcurl checks the host name itself once the chain is trusted, and
-  // then reports a non-zero placeholder result.
-  if (Contains(f.Detail, "host name") || Contains(f.Detail, "subject name")) {
-    return start + kOtherName;
-  }
-  if (f.VerifyResult != 0) {
-    return start + " n'a pas pu être vérifié (code de vérification " +
-           std::to_string(f.VerifyResult) + ").";
-  }
-  return start + " n'a pas pu être vérifié" +
-         (f.Detail.empty() ? std::string() : " (" + Printable(f.Detail, 200) + ")") + ".";
-}
-
 std::string Login(const SmtpFailureDetails& f, const std::string& host) {
+  if (f.OAuthLogin && (f.Step != SmtpStep::Login || f.ReplyCode == 0)) {
+    return "Erreur : le serveur SMTP " + host +
+           " ne propose pas l'identification OAuth 2.0 (XOAUTH2).";
+  }
   if (f.Step != SmtpStep::Login || f.ReplyCode == 0) {
     return "Erreur : le serveur SMTP " + host +
            " ne propose aucune méthode d'identification utilisable.";
@@ -149,6 +89,21 @@ std::string Login(const SmtpFailureDetails& f, const std::string& host) {
   if (f.ReplyCode / 100 == 4) {
     return "Erreur : le serveur SMTP a refusé temporairement l'identification" + Quoted(f) +
            ". Réessayez plus tard.";
+  }
+  if (f.OAuthLogin) {
+    // Some servers refuse a token with a 334 challenge in base64, which
+    // libcurl does not answer: nothing worth quoting.
+    return "Erreur : le serveur SMTP a refusé le jeton d'accès OAuth" +
+           (f.ReplyCode == 334 ? std::string() : Quoted(f)) +
+           ". Vérifiez que SmtpCompte est bien la boîte aux lettres du compte qui a donné son "
+           "accord et que l'application a le droit d'envoyer du courrier par SMTP.";
+  }
+  // Microsoft's answer once password login is turned off for the tenant.
+  if (f.ReplyCode == 535 && f.ReplyText.starts_with("5.7.139")) {
+    return "Erreur : le serveur SMTP a refusé l'identification par mot de passe, que le "
+           "fournisseur de la messagerie a désactivée" +
+           Quoted(f) +
+           ". Passez à l'identification OAuth 2.0 (SmtpOAuth=1 dans la section ConfigMail).";
   }
   if (f.ReplyCode == 535) {
     return "Erreur : le serveur SMTP a refusé l'identification : nom d'utilisateur ou mot de "
@@ -256,13 +211,13 @@ std::string Transfer(const SmtpFailureDetails& f) {
       return "Erreur : le serveur SMTP " + host + " ne répond plus (aucune réponse en " +
              std::to_string(f.TimeoutSeconds) + " s, " + During(f.Step) + ").";
     case Kind::CertificateRejected:
-      return Certificate(f, host);
+      return "Erreur : " + CertificateText(f, "serveur " + host);
     case Kind::TrustStoreUnreadable:
       return "Erreur : le fichier des autorités de certification de confiance ne peut pas être "
              "lu.";
     case Kind::TlsFailed:
       // Schannel's own check ends the handshake on some verdicts.
-      if (SchannelVerdictOf(f.Detail) != nullptr) return Certificate(f, host);
+      if (NamesCertificateVerdict(f.Detail)) return "Erreur : " + CertificateText(f, "serveur " + host);
       return "Erreur : la négociation du chiffrement TLS avec le serveur SMTP " + host +
              " a échoué" +
              (f.Detail.empty() ? std::string() : " (détail : " + Printable(f.Detail, 200) + ")") +
@@ -314,6 +269,7 @@ std::string Transfer(const SmtpFailureDetails& f) {
 
 std::string SmtpFailureText(const SmtpFailure& failure) {
   const SmtpFailureDetails& f = failure.Details();
+  if (f.TokenRequest) return TokenFailureText(f);
   switch (f.Kind) {
     case Kind::LibraryNotInitialised:
       return "Erreur : la bibliothèque de connexion (libcurl) n'a pas pu être initialisée.";
@@ -340,6 +296,12 @@ std::string SmtpFailureText(const SmtpFailure& failure) {
       return "Erreur : mémoire insuffisante pour préparer le message.";
     case Kind::MessageRefusedByLibrary:
       return "Erreur : le message n'a pas pu être préparé pour l'envoi (" + f.LibraryText + ").";
+    case Kind::OAuthProviderUnknown:
+    case Kind::OAuthEndpointNotHttps:
+    case Kind::OAuthNoClientCredentials:
+    case Kind::TokenRefused:
+    case Kind::TokenAnswerUnreadable:
+      return TokenFailureText(f);
     default:
       break;
   }

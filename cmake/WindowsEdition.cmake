@@ -38,12 +38,24 @@ function(vellumo_windows_sources out)
   set(${out} ${sources} PARENT_SCOPE)
 endfunction()
 
+# nlohmann/json is header-only: Debian's headers serve the cross build too,
+# seen through a folder that holds them alone (not the rest of /usr/include).
+set(nlohmann_include ${CMAKE_BINARY_DIR}/json-include)
+if(NOT EXISTS ${nlohmann_include}/nlohmann/json.hpp)
+  if(NOT EXISTS /usr/include/nlohmann/json.hpp)
+    message(FATAL_ERROR "nlohmann/json.hpp missing: scripts/setup installs nlohmann-json3-dev")
+  endif()
+  file(MAKE_DIRECTORY ${nlohmann_include})
+  file(CREATE_LINK /usr/include/nlohmann ${nlohmann_include}/nlohmann SYMBOLIC)
+endif()
+
 vellumo_windows_sources(VELLUMO_CORE_SOURCES app/*.cpp config/*.cpp smtp/*.cpp mail/*.cpp text/*.cpp
   platform/*.cpp platform/windows/*.cpp mail/windows/*.cpp)
 add_library(vellumo_core STATIC ${VELLUMO_CORE_SOURCES})
 target_include_directories(vellumo_core PUBLIC ${PROJECT_SOURCE_DIR})
-# IdnToAscii, CommandLineToArgvW.
-target_link_libraries(vellumo_core PUBLIC normaliz shell32)
+target_include_directories(vellumo_core SYSTEM PUBLIC ${nlohmann_include})
+# IdnToAscii, CommandLineToArgvW; the secret file's DPAPI and known folders.
+target_link_libraries(vellumo_core PUBLIC normaliz shell32 crypt32 ole32)
 
 vellumo_windows_sources(VELLUMO_CURL_SOURCES smtp/curl/*.cpp)
 add_library(vellumo_curl STATIC ${VELLUMO_CURL_SOURCES})

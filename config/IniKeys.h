@@ -39,6 +39,19 @@ inline constexpr const char* kTlsMode = "SmtpTLSMode";
 inline constexpr std::int32_t kTlsModeDefault = 0;
 inline constexpr const char* kVerifyCertificate = "SmtpVerifierCertificat";
 inline constexpr bool kVerifyCertificateDefault = true;
+// OAuth 2.0 login (XOAUTH2), read when SmtpAuth and SmtpOAuth are both on.
+inline constexpr const char* kOAuth = "SmtpOAuth";
+inline constexpr bool kOAuthDefault = false;
+inline constexpr const char* kOAuthProvider = "OAuthFournisseur";
+inline constexpr const char* kOAuthTenant = "OAuthTenant";
+inline constexpr const char* kOAuthTenantDefault = "organizations";
+inline constexpr const char* kOAuthClientId = "OAuthClientId";
+inline constexpr const char* kOAuthClientSecret = "OAuthClientSecret";
+inline constexpr const char* kOAuthRefreshToken = "OAuthJetonRenouvellement";
+inline constexpr const char* kOAuthAccessToken = "OAuthJetonAcces";
+inline constexpr const char* kOAuthTokenUrl = "OAuthUrlJeton";
+inline constexpr const char* kOAuthScope = "OAuthPortee";
+inline constexpr const char* kOAuthProxy = "OAuthProxy";
 
 // Written by Vellumo: the host's only sign of a failed run.
 inline constexpr const char* kFailureSection = "ExportationMailErreur";

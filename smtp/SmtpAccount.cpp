@@ -9,6 +9,23 @@ namespace {
 constexpr std::uint16_t kNoPortGiven = 65535;
 constexpr std::uint8_t kHighestTlsMode = 3;
 
+OAuthSettings ReadOAuth(const IniDocument& ini) {
+  const auto read = [&ini](const char* key, const char* defaultValue = "") {
+    return ini.ReadString(keys::kAccount, key, defaultValue);
+  };
+  OAuthSettings oauth;
+  oauth.Provider = read(keys::kOAuthProvider);
+  oauth.Tenant = read(keys::kOAuthTenant, keys::kOAuthTenantDefault);
+  oauth.ClientId = read(keys::kOAuthClientId);
+  oauth.ClientSecret = read(keys::kOAuthClientSecret);
+  oauth.RefreshToken = read(keys::kOAuthRefreshToken);
+  oauth.AccessToken = read(keys::kOAuthAccessToken);
+  oauth.TokenUrl = read(keys::kOAuthTokenUrl);
+  oauth.Scope = read(keys::kOAuthScope);
+  oauth.Proxy = read(keys::kOAuthProxy);
+  return oauth;
+}
+
 }  // namespace
 
 std::optional<TlsMode> SmtpAccount::Tls() const {
@@ -19,7 +36,14 @@ std::optional<TlsMode> SmtpAccount::Tls() const {
 bool SmtpAccount::IsValid() const {
   if (host_.empty()) return false;
   if (port_ == kNoPortGiven) return false;
-  if (authEnabled_ && (login_.empty() || password_.empty())) return false;
+  if (authEnabled_ && oauthEnabled_) {
+    if (login_.empty()) return false;
+    const bool grant =
+        !oauth_.ClientId.empty() && (!oauth_.RefreshToken.empty() || !oauth_.ClientSecret.empty());
+    if (oauth_.AccessToken.empty() && !grant) return false;
+  } else if (authEnabled_ && (login_.empty() || password_.empty())) {
+    return false;
+  }
   if (!Tls()) return false;
   return true;
 }
@@ -32,7 +56,12 @@ SmtpAccount AccountFromIni(const IniDocument& ini) {
   if (ini.ReadBool(keys::kAccount, keys::kAuth, keys::kAuthDefault)) {
     account.authEnabled_ = true;
     account.login_ = ini.ReadString(keys::kAccount, keys::kLogin, "");
-    account.password_ = ini.ReadString(keys::kAccount, keys::kPassword, "");
+    if (ini.ReadBool(keys::kAccount, keys::kOAuth, keys::kOAuthDefault)) {
+      account.oauthEnabled_ = true;
+      account.oauth_ = ReadOAuth(ini);
+    } else {
+      account.password_ = ini.ReadString(keys::kAccount, keys::kPassword, "");
+    }
   }
   if (ini.ReadBool(keys::kAccount, keys::kUseTls, keys::kUseTlsDefault)) {
     account.tlsEnabled_ = true;

@@ -40,6 +40,13 @@ enum class SmtpFailureKind : std::uint8_t {
   DocumentChanged,          // it changed while sending
   MessageNotPrepared,       // no memory for the message's parts
   MessageRefusedByLibrary,  // LibraryText: why the library would not take it
+  // The OAuth access token, before the SMTP login. A transfer with the
+  // token endpoint fails with the transfer kinds above and TokenRequest set.
+  OAuthProviderUnknown,      // OAuthProvider: neither a known provider nor a token URL
+  OAuthEndpointNotHttps,     // Url: the token endpoint given is not https://
+  OAuthNoClientCredentials,  // client credentials asked of a provider that has none for mail
+  TokenRefused,              // HttpStatus, OAuthError, OAuthErrorDescription
+  TokenAnswerUnreadable,     // HttpStatus: a success without a usable access token
   // The caller stopped the work (the user closed the dialog).
   Cancelled,
 };
@@ -68,6 +75,19 @@ struct SmtpFailureDetails {
   int RawTlsMode = 0;
   std::string Address;  // the address concerned, not made printable
   std::string Path;     // the document's path, not made printable
+  // The login used an OAuth access token (XOAUTH2).
+  bool OAuthLogin = false;
+  // The failure concerns the token endpoint (Host, Port), not the SMTP
+  // server; ViaProxy: through the proxy the account names for it.
+  bool TokenRequest = false;
+  bool ViaProxy = false;
+  std::string OAuthProvider;  // as given, not made printable
+  std::string Url;            // as given, not made printable
+  long HttpStatus = 0;        // the token endpoint's answer, 0 when none
+  // The OAuth "error" and "error_description" of that answer, not made
+  // printable; never a secret of the request.
+  std::string OAuthError;
+  std::string OAuthErrorDescription;
 };
 
 class SmtpFailure : public std::exception {

@@ -90,6 +90,7 @@ CurlSmtpClient::CurlSmtpClient(SmtpAccount account, CurlSmtpOptions options)
       clock_(std::chrono::seconds(options_.ConnectTimeoutSeconds),
              std::chrono::seconds(options_.IdleTimeoutSeconds)) {
   CurlGlobalInit::Ensure();
+  if (account_.UsesOAuth()) oauth_ = std::make_unique<OAuthAccessToken>(account_, options_);
 }
 
 CurlSmtpClient::~CurlSmtpClient() {
@@ -112,6 +113,11 @@ void CurlSmtpClient::PrepareHandle() {
       BuildSmtpUrl(account_.Host(), account_.Port(), implicitTls, localName);
   if (!url) url = BuildSmtpUrl(account_.Host(), account_.Port(), implicitTls, "vellumo");
   if (!url) throw SmtpFailure(FailureDetails(SmtpFailureKind::InvalidHostName));
+
+  // The token is part of connecting: a new connection logs in, with the
+  // token in hand unless it has expired; a standing one needs none.
+  const std::string* bearer = nullptr;
+  if (oauth_) bearer = Connected() ? &oauth_->Current() : &oauth_->ForNewLogin(observer_);
 
   if (handle_ == nullptr) {
     handle_ = curl_easy_init();
@@ -163,6 +169,12 @@ void CurlSmtpClient::PrepareHandle() {
   if (login.empty()) {
     Set(handle_, CURLOPT_USERNAME, static_cast<const char*>(nullptr));
     Set(handle_, CURLOPT_PASSWORD, static_cast<const char*>(nullptr));
+  } else if (bearer != nullptr) {
+    Set(handle_, CURLOPT_USERNAME, login.c_str());
+    Set(handle_, CURLOPT_PASSWORD, static_cast<const char*>(nullptr));
+    Set(handle_, CURLOPT_XOAUTH2_BEARER, bearer->c_str());
+    // libcurl would prefer another mechanism that the server also offers.
+    Set(handle_, CURLOPT_LOGIN_OPTIONS, "AUTH=XOAUTH2");
   } else {
     Set(handle_, CURLOPT_USERNAME, login.c_str());
     Set(handle_, CURLOPT_PASSWORD, account_.Password().c_str());
@@ -330,6 +342,7 @@ SmtpFailureDetails CurlSmtpClient::FailureDetails(SmtpFailureKind kind) const {
   details.Kind = kind;
   details.Host = account_.Host();
   details.Port = account_.Port();
+  details.OAuthLogin = oauth_ != nullptr;
   return details;
 }
 

@@ -9,12 +9,14 @@
 
 #include <atomic>
 #include <mutex>
+#include <memory>
 #include <vector>
 
 #include "smtp/SmtpClient.h"
 #include "smtp/SmtpFailure.h"
 #include "smtp/curl/CurlSmtpOptions.h"
 #include "smtp/curl/CurlTransferLoop.h"
+#include "smtp/curl/OAuthAccessToken.h"
 #include "smtp/curl/SmtpSessionTrace.h"
 #include "smtp/curl/SmtpWaitClock.h"
 
@@ -37,7 +39,8 @@ class CurlSmtpClient : public SmtpClient {
 
  private:
   // Creates the handle when there is none and applies the account's
-  // settings to it; throws SmtpFailure for settings that cannot work.
+  // settings to it; throws SmtpFailure for settings that cannot work. An
+  // OAuth account not connected gets its access token here.
   void PrepareHandle();
   // Forgets a session whose connection the server has closed.
   void DropDeadSession();
@@ -67,6 +70,8 @@ class CurlSmtpClient : public SmtpClient {
 
   SmtpAccount account_;
   CurlSmtpOptions options_;
+  // The access token of an OAuth account; null for the others.
+  std::unique_ptr<OAuthAccessToken> oauth_;
   CurlTransferLoop loop_;
   CURL* handle_ = nullptr;
   NetworkWaitObserver* observer_ = nullptr;

@@ -31,6 +31,10 @@ std::vector<std::string> Arguments(const SmtpServerOptions& o, const std::string
     args.insert(args.end(), {"--auth-user", o.AuthUser, "--auth-password", o.AuthPassword});
   }
   if (o.AuthRequired) args.push_back("--auth-required");
+  if (!o.LoginRefusal.empty()) args.insert(args.end(), {"--login-refusal", o.LoginRefusal});
+  if (!o.OAuthUser.empty()) {
+    args.insert(args.end(), {"--oauth-user", o.OAuthUser, "--oauth-tokens", o.OAuthTokensFile});
+  }
   if (!o.RefuseRecipientPattern.empty()) {
     args.insert(args.end(), {"--refuse-rcpt", o.RefuseRecipientPattern, "--refuse-code",
                              std::to_string(o.RefuseCode), "--refuse-text", o.RefuseText});

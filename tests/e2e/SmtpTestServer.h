@@ -27,6 +27,12 @@ struct SmtpServerOptions {
   // Login offered when AuthUser is set; accepted for this pair only.
   std::string AuthUser;
   std::string AuthPassword;
+  // Every password login refused with this reply (e.g. "535 5.7.139 ...").
+  std::string LoginRefusal;
+  // XOAUTH2 offered too, for this mailbox, accepting the access tokens
+  // listed in this file (as the test token endpoint writes it).
+  std::string OAuthUser;
+  std::string OAuthTokensFile;
   // MAIL refused with 530 until logged in.
   bool AuthRequired = false;
   // Recipients matching this (Python) regular expression are refused.

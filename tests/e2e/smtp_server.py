@@ -20,7 +20,9 @@ import re
 import ssl
 import sys
 
-from aiosmtpd.smtp import SMTP, AuthResult, LoginPassword
+from base64 import b64decode
+
+from aiosmtpd.smtp import MISSING, SMTP, AuthResult, LoginPassword
 
 
 def parse_arguments():
@@ -33,6 +35,9 @@ def parse_arguments():
     parser.add_argument("--auth-user")
     parser.add_argument("--auth-password", default="")
     parser.add_argument("--auth-required", action="store_true")
+    parser.add_argument("--login-refusal", help="reply to every password login")
+    parser.add_argument("--oauth-user", help="offer XOAUTH2 for this mailbox")
+    parser.add_argument("--oauth-tokens", help="file of 'access <token>' lines accepted")
     parser.add_argument("--refuse-rcpt", help="regular expression on the address")
     parser.add_argument("--refuse-code", type=int, default=550)
     parser.add_argument("--refuse-text", default="5.1.1 User unknown")
@@ -91,13 +96,50 @@ class Handler:
         return "250 2.0.0 Message accepted"
 
 
-def make_authenticator(user, password):
+class OAuthHandler(Handler):
+    """Also offers XOAUTH2, accepting the tokens the test endpoint issued."""
+
+    def __init__(self, options, recorder):
+        super().__init__(options, recorder)
+        self.user = options.oauth_user.encode("utf-8")
+        self.tokens_file = options.oauth_tokens
+
+    def issued(self):
+        try:
+            with open(self.tokens_file, encoding="utf-8") as issued:
+                return {line.split()[1].encode() for line in issued if line.startswith("access ")}
+        except OSError:
+            return set()
+
+    async def auth_OAUTHBEARER(self, server, args):
+        # Offered as Gmail does, so that a client must choose XOAUTH2 itself.
+        return AuthResult(success=False, handled=False, message="535 5.7.8 Not this one")
+
+    async def auth_XOAUTH2(self, server, args):
+        if len(args) == 1:
+            blob = await server.challenge_auth("")
+            if blob is MISSING:
+                return AuthResult(success=False)
+        else:
+            blob = b64decode(args[1])
+        fields = blob.split(b"\x01")
+        user = fields[0][5:] if fields[0].startswith(b"user=") else None
+        token = next((f[12:] for f in fields if f.startswith(b"auth=Bearer ")), None)
+        if user == self.user and token in self.issued():
+            return AuthResult(success=True, auth_data=user)
+        # As Gmail does: an error challenge, answered by the client, then 535.
+        await server.challenge_auth('{"status":"401","schemes":"bearer"}')
+        return AuthResult(success=False, handled=False,
+                          message="535 5.7.8 Username and Password not accepted")
+
+
+def make_authenticator(user, password, refusal):
     def authenticate(server, session, envelope, mechanism, auth_data):
-        good = (isinstance(auth_data, LoginPassword)
+        good = (not refusal and isinstance(auth_data, LoginPassword)
                 and auth_data.login == user.encode("utf-8")
                 and auth_data.password == password.encode("utf-8"))
-        # handled=False: aiosmtpd then answers 535 itself.
-        return AuthResult(success=good, handled=False)
+        # handled=False: aiosmtpd then answers 535 itself, or the refusal.
+        return AuthResult(success=good, handled=False, message=refusal)
     return authenticate
 
 
@@ -154,7 +196,7 @@ async def serve(options):
             return SilentProtocol(recorder)
         server_ssl = None
     else:
-        handler = Handler(options, recorder)
+        handler = (OAuthHandler if options.oauth_user else Handler)(options, recorder)
         smtp_kwargs = dict(
             data_size_limit=options.max_size or None,
             hostname="test.smtp.local",
@@ -168,9 +210,10 @@ async def serve(options):
             smtp_kwargs["timeout"] = options.idle_timeout
         if options.tls == "starttls":
             smtp_kwargs["tls_context"] = tls_context(options)
-        if options.auth_user is not None:
-            smtp_kwargs["authenticator"] = make_authenticator(options.auth_user,
-                                                              options.auth_password)
+        if options.auth_user is not None or options.oauth_user:
+            smtp_kwargs["authenticator"] = make_authenticator(options.auth_user or "",
+                                                              options.auth_password,
+                                                              options.login_refusal)
 
         def factory():
             return RecordingSMTP(recorder, handler, **smtp_kwargs)

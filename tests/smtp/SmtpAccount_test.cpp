@@ -53,6 +53,31 @@ const AccountCase kAccounts[] = {
      "", "", 1, 1, false, true},
     {"verification_key_ignored_without_tls", "SmtpAdresse=h\nSmtpPort=25\nSmtpVerifierCertificat=0",
      "h", 25, "", "", 0, 0, true, true},
+    {"oauth_access_token_needs_no_password",
+     "SmtpAdresse=h\nSmtpPort=587\nSmtpAuth=1\nSmtpOAuth=1\nSmtpCompte=jean\n"
+     "SmtpMotDePasse=ignored\nOAuthJetonAcces=t",
+     "h", 587, "jean", "", 0, 0, true, true},
+    {"oauth_client_id_and_refresh_token",
+     "SmtpAdresse=h\nSmtpPort=587\nSmtpAuth=1\nSmtpOAuth=1\nSmtpCompte=jean\n"
+     "OAuthClientId=c\nOAuthJetonRenouvellement=r",
+     "h", 587, "jean", "", 0, 0, true, true},
+    {"oauth_client_id_and_secret",
+     "SmtpAdresse=h\nSmtpPort=587\nSmtpAuth=1\nSmtpOAuth=1\nSmtpCompte=jean\n"
+     "OAuthClientId=c\nOAuthClientSecret=s",
+     "h", 587, "jean", "", 0, 0, true, true},
+    {"oauth_refresh_token_without_client_id",
+     "SmtpAdresse=h\nSmtpPort=587\nSmtpAuth=1\nSmtpOAuth=1\nSmtpCompte=jean\n"
+     "OAuthJetonRenouvellement=r",
+     "h", 587, "jean", "", 0, 0, true, false},
+    {"oauth_client_id_alone",
+     "SmtpAdresse=h\nSmtpPort=587\nSmtpAuth=1\nSmtpOAuth=1\nSmtpCompte=jean\nOAuthClientId=c", "h",
+     587, "jean", "", 0, 0, true, false},
+    {"oauth_without_mailbox",
+     "SmtpAdresse=h\nSmtpPort=587\nSmtpAuth=1\nSmtpOAuth=1\nOAuthJetonAcces=t", "h", 587, "", "", 0,
+     0, true, false},
+    {"oauth_ignored_without_auth",
+     "SmtpAdresse=h\nSmtpPort=25\nSmtpAuth=0\nSmtpOAuth=1\nOAuthJetonAcces=t", "h", 25, "", "", 0,
+     0, true, true},
 };
 
 class SmtpAccountTest : public ::testing::TestWithParam<AccountCase> {};
@@ -71,6 +96,8 @@ TEST_P(SmtpAccountTest, ReadsTheAccountAndJudgesIt) {
   EXPECT_EQ(account.Tls().has_value(), c.tlsMode <= 3);
   EXPECT_EQ(account.VerifiesCertificate(), c.verify);
   EXPECT_EQ(account.IsValid(), c.valid);
+  EXPECT_EQ(account.UsesOAuth(),
+            std::string(c.section).find("SmtpAuth=1\nSmtpOAuth=1") != std::string::npos);
 }
 
 INSTANTIATE_TEST_SUITE_P(Accounts, SmtpAccountTest, ::testing::ValuesIn(kAccounts),
