@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <ctime>
 #include <fstream>
 #include <iterator>
 #include <optional>
@@ -12,6 +13,7 @@
 
 #include "app/ExceptionText.h"
 #include "config/IniDocument.h"
+#include "mail/ComposeMessage.h"
 #include "smtp/SmtpAccount.h"
 #include "smtp/curl/CurlSmtpClient.h"
 #include "smtp/curl/WindowsChainTrust.h"
@@ -91,6 +93,30 @@ INSTANTIATE_TEST_SUITE_P(
         ServerCase{"ExpiredRefused", "VELLUMO_TLS_EXPIRED_PORT", 1, true, false,
                    "a expiré ou n'est pas encore valide."}),
     [](const auto& row) { return std::string(row.param.name); });
+
+// An OAuth account on Windows: the token comes from an HTTPS endpoint the
+// test CA vouches for, and the mail goes with it (the script checks what
+// both servers received).
+TEST(WindowsOAuth, ClientCredentialsToASentMail) {
+  const IniDocument ini(
+      "[Email]\nFilePath=" + Environment("VELLUMO_TLS_DIR") +
+      "\\commande.pdf\nFileName=commande.pdf\nAdresseEnvoi=boite@exemple.fr\n"
+      "EnvoyerA=client@exemple.com\nObjet=Commande\n[ConfigMail]\nSmtpAdresse=127.0.0.1\nSmtpPort=" +
+      Environment("VELLUMO_OAUTH_SMTP_PORT") +
+      "\nSmtpAuth=1\nSmtpCompte=boite@exemple.fr\nSmtpOAuth=1\nOAuthFournisseur=microsoft\n"
+      "OAuthUrlJeton=https://localhost:" + Environment("VELLUMO_OAUTH_TOKEN_PORT") +
+      "/contoso/oauth2/v2.0/token\nOAuthClientId=vellumo-app\nOAuthClientSecret=essai-secret\n");
+  CurlSmtpOptions options;
+  options.ConnectTimeoutSeconds = 10;
+  options.IdleTimeoutSeconds = 10;
+  CurlSmtpClient client(AccountFromIni(ini), options);
+  try {
+    client.Send(ComposeMessage(ini, std::time(nullptr)));
+    client.Disconnect();
+  } catch (const std::exception& failure) {
+    FAIL() << ExceptionText(failure);
+  }
+}
 
 struct ChainCase {
   const char* name;
