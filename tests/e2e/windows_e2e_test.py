@@ -150,6 +150,22 @@ class TlsRuns(unittest.TestCase):
         self.assertEqual(sum(1 for c in commands if c == "AUTH"), 1)
 
 
+@unittest.skipUnless(os.environ.get("VELLUMO_TLS_TRUSTED_PORT"), "run by scripts/test-windows-tls")
+class TrustedCaRuns(unittest.TestCase):
+    """A server whose certificate a CA in the system's store vouches for:
+    scripts/test-windows-tls adds the test CA to the store Wine reads, in a
+    private mount namespace, and starts the server."""
+
+    def test_server_signed_by_a_trusted_ca_is_accepted(self):
+        ini = os.path.join(tempfile.mkdtemp(prefix="vellumo-ca-"), "compte.ini")
+        with open(ini, "wb") as out:
+            out.write(b"[Email]\r\nEnvoiMode=3\r\n[ConfigMail]\r\nSmtpAdresse=localhost\r\n"
+                      b"SmtpPort=%s\r\nUseSmtpTLS=1\r\nSmtpTLSMode=2\r\n"
+                      % os.environ["VELLUMO_TLS_TRUSTED_PORT"].encode())
+        run = Run(ini)
+        self.assertEqual(run.boxes, [("Vellumo", "Connexion réussie !")])
+
+
 class ShippedProgram(unittest.TestCase):
     def test_has_none_of_the_test_hooks(self):
         hook = "VELLUMO_AUTO_ANSWER".encode("utf-16-le")
