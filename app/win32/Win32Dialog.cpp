@@ -50,7 +50,7 @@ std::wstring WindowText(HWND window) {
 }  // namespace
 
 // Declaration order of the form: the names are what the run addresses.
-const Win32Dialog::Spec Win32Dialog::kSpecs[] = {
+const Win32Dialog::Placement Win32Dialog::kPlacements[] = {
     {"lbEtatConnexion", Kind::Heading, 24, 16, L"Etat de la connexion"},
     {"ImgEtatConnexionReadConfNo", Kind::Cross, 223, 35, nullptr},
     {"ImgEtatConnexionReadConfYes", Kind::Check, 223, 35, nullptr},
@@ -130,16 +130,16 @@ void Win32Dialog::ReleaseGdi() {
 
 void Win32Dialog::CreateComponents() {
   int id = 100;
-  for (const Spec& spec : kSpecs) {
-    const bool label = spec.kind == Kind::Heading || spec.kind == Kind::Label;
+  for (const Placement& placement : kPlacements) {
+    const bool label = placement.kind == Kind::Heading || placement.kind == Kind::Label;
     const wchar_t* text =
-        label ? spec.text : (spec.kind == Kind::Check ? kPassedMarkName : kFailedMarkName);
+        label ? placement.text : (placement.kind == Kind::Check ? kPassedMarkName : kFailedMarkName);
     // Marks start hidden; a hidden window is not read out either.
     const DWORD style = WS_CHILD | SS_NOPREFIX | (label ? SS_LEFT | WS_VISIBLE : SS_OWNERDRAW);
     HWND child = CreateWindowExW(0, L"STATIC", text, style, 0, 0, 0, 0, window_,
                                  reinterpret_cast<HMENU>(static_cast<INT_PTR>(id++)), instance_,
                                  nullptr);
-    children_.push_back({&spec, child});
+    children_.push_back({&placement, child});
   }
   DescribeMarks();
 }
@@ -156,9 +156,9 @@ void Win32Dialog::DescribeMarks() {
     return;
   }
   for (const Child& mark : children_) {
-    if (mark.spec->kind != Kind::Cross && mark.spec->kind != Kind::Check) continue;
-    std::string step = mark.spec->name + 3;  // after "Img"
-    step.resize(step.size() - (mark.spec->kind == Kind::Check ? 3 : 2));
+    if (mark.placement->kind != Kind::Cross && mark.placement->kind != Kind::Check) continue;
+    std::string step = mark.placement->name + 3;  // after "Img"
+    step.resize(step.size() - (mark.placement->kind == Kind::Check ? 3 : 2));
     const auto name = WindowText(mark.window);
     services->SetHwndPropStr(mark.window, static_cast<DWORD>(OBJID_CLIENT), CHILDID_SELF,
                              PROPID_ACC_NAME, name.c_str());
@@ -192,13 +192,13 @@ void Win32Dialog::Layout() {
   check_ = RenderStepPicture(StepPictureKind::Check, scale, colours_.background);
 
   for (const Child& component : children_) {
-    const Spec& spec = *component.spec;
-    if (spec.kind == Kind::Heading || spec.kind == Kind::Label) {
+    const Placement& placement = *component.placement;
+    if (placement.kind == Kind::Heading || placement.kind == Kind::Label) {
       SendMessageW(component.window, WM_SETFONT,
-                   reinterpret_cast<WPARAM>(spec.kind == Kind::Heading ? bold_ : font_), FALSE);
+                   reinterpret_cast<WPARAM>(placement.kind == Kind::Heading ? bold_ : font_), FALSE);
       SizeLabel(component.window);
     } else {
-      SetWindowPos(component.window, nullptr, Scale(spec.left), Scale(spec.top), cross_.side,
+      SetWindowPos(component.window, nullptr, Scale(placement.left), Scale(placement.top), cross_.side,
                    cross_.side, SWP_NOZORDER | SWP_NOACTIVATE);
     }
   }
@@ -211,14 +211,14 @@ void Win32Dialog::SizeLabel(HWND label) {
   if (component == nullptr) return;
   const std::wstring text = WindowText(label);
   HDC dc = GetDC(label);
-  HGDIOBJ old = SelectObject(dc, component->spec->kind == Kind::Heading ? bold_ : font_);
+  HGDIOBJ old = SelectObject(dc, component->placement->kind == Kind::Heading ? bold_ : font_);
   SIZE size{};
   GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &size);
   TEXTMETRICW metrics{};
   GetTextMetricsW(dc, &metrics);
   SelectObject(dc, old);
   ReleaseDC(label, dc);
-  SetWindowPos(label, nullptr, Scale(component->spec->left), Scale(component->spec->top), size.cx,
+  SetWindowPos(label, nullptr, Scale(component->placement->left), Scale(component->placement->top), size.cx,
                metrics.tmHeight, SWP_NOZORDER | SWP_NOACTIVATE);
   InvalidateRect(label, nullptr, TRUE);
 }
@@ -263,7 +263,7 @@ void Win32Dialog::SetColours(const DialogColours& colours) {
 
 HWND Win32Dialog::Component(const std::string& name) const {
   for (const auto& component : children_) {
-    if (name == component.spec->name) return component.window;
+    if (name == component.placement->name) return component.window;
   }
   return nullptr;
 }
@@ -308,7 +308,7 @@ const Win32Dialog::Child* Win32Dialog::Find(HWND window) const {
 void Win32Dialog::DrawMark(const DRAWITEMSTRUCT& item) {
   const Child* component = Find(item.hwndItem);
   if (component == nullptr) return;
-  const StepPictureBitmap& picture = component->spec->kind == Kind::Cross ? cross_ : check_;
+  const StepPictureBitmap& picture = component->placement->kind == Kind::Cross ? cross_ : check_;
   BITMAPINFO info{};
   info.bmiHeader.biSize = sizeof info.bmiHeader;
   info.bmiHeader.biWidth = picture.side;
@@ -346,7 +346,7 @@ LRESULT Win32Dialog::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     }
     case WM_CTLCOLORSTATIC: {
       const Child* component = Find(reinterpret_cast<HWND>(lParam));
-      const bool heading = component != nullptr && component->spec->kind == Kind::Heading;
+      const bool heading = component != nullptr && component->placement->kind == Kind::Heading;
       HDC dc = reinterpret_cast<HDC>(wParam);
       SetTextColor(dc, ToColorRef(heading ? colours_.heading : colours_.text));
       SetBkColor(dc, ToColorRef(colours_.background));

@@ -60,7 +60,7 @@ class Win32Dialog {
 
  private:
   enum class Kind { Heading, Label, Cross, Check };
-  struct Spec {
+  struct Placement {
     const char* name;
     Kind kind;
     int left;
@@ -68,7 +68,7 @@ class Win32Dialog {
     const wchar_t* text;
   };
   struct Child {
-    const Spec* spec;
+    const Placement* placement;
     HWND window;
   };
 
@@ -85,7 +85,7 @@ class Win32Dialog {
   const Child* Find(HWND window) const;
   void ReleaseGdi();
 
-  static const Spec kSpecs[];
+  static const Placement kPlacements[];
   HINSTANCE instance_;
   HWND window_ = nullptr;
   std::vector<Child> children_;
